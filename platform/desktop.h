@@ -1,0 +1,41 @@
+#pragma once
+// The desktop's window-management calls and cursor count, shaped after user32. Results
+// follow the desktop's conventions (0 for failure where it has one); callers that don't look
+// at them needn't. Implementations never throw.
+#include <cstdint>
+
+#include "platform/basic_types.h"
+
+namespace tessiva {
+
+struct ClientRect {
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+namespace win {
+inline constexpr std::int32_t GWL_STYLE = -16;
+inline constexpr std::int32_t GWL_HWNDPARENT = -8;
+inline constexpr std::int32_t WS_CHILD = 0x40000000;
+inline constexpr std::int32_t WS_VISIBLE = 0x10000000;
+inline constexpr std::uint32_t SWP_NOZORDER = 0x04;
+inline constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
+inline constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
+}  // namespace win
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Right and Bottom receive the client area's size in device pixels; the rectangle is left
+    // as it was when the window doesn't exist.
+    virtual std::int32_t getClientRect(NativeHandle window, ClientRect& rect) = 0;
+    virtual std::int32_t getWindowLong(NativeHandle window, std::int32_t index) = 0;
+    virtual std::int32_t setWindowLong(NativeHandle window, std::int32_t index, std::int32_t value) = 0;
+    virtual NativeHandle setParent(NativeHandle child, NativeHandle newParent) = 0;
+    virtual std::int32_t setWindowPos(NativeHandle window, NativeHandle insertAfter, std::int32_t x, std::int32_t y,
+                                      std::int32_t cx, std::int32_t cy, std::uint32_t flags) = 0;
+    // Moves the display count one step up (show != 0) or down; the cursor is hidden over our
+    // windows while the count is below zero. Returns the new count.
+    virtual std::int32_t showCursor(VBBool show) = 0;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,30 @@
+#pragma once
+// The desktop's private-profile (INI) functions as the settings procedures see them.
+// Shaped after GetPrivateProfileStringA / WritePrivateProfileStringA. File names use the
+// desktop's separator as the program writes it ("<dir>\Tessiva.ini"); a POSIX implementation
+// maps the backslash to '/'. Implementations never throw.
+#include <cstdint>
+#include <string>
+
+#include "platform/status.h"
+
+namespace tessiva {
+
+class Profile {
+public:
+    virtual ~Profile() = default;
+
+    // Copies the value of `key` in `section` of `file`, or `defaultValue` when the file, the
+    // section or the key is missing, into `buffer` and ends it with a NUL. At most
+    // capacity - 1 bytes are copied. Returns the number of bytes copied, the NUL not counted.
+    virtual std::uint32_t getPrivateProfileString(const std::string& section, const std::string& key,
+                                                  const std::string& defaultValue, char* buffer,
+                                                  std::uint32_t capacity, const std::string& file) = 0;
+
+    // Stores key=value in section of file, creating file, section and entry when missing and
+    // leaving everything else as it was. A failure says why (the path and the system's reason).
+    virtual Status writePrivateProfileString(const std::string& section, const std::string& key,
+                                             const std::string& value, const std::string& file) = 0;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,55 @@
+// The Linux composition root: builds the real platform on Qt, X11 and POSIX, hands it to
+// Main, and keeps the interface thread's event loop running for as long as the window stays
+// loaded.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/posix/private_profile.h"
+#include "platform/qt/error_report.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_forms.h"
+#include "platform/x11/x_connection.h"
+#include "startup/main_procedure.h"
+#include "startup/mode_flags.h"
+#include "startup/switches.h"
+#include "window/form1.h"
+
+int main(int argc, char** argv) {
+    // Qt would take options such as -reverse or -platform out of argv: the program's own
+    // command line is read before Qt sees it, and Qt gets only the program's name.
+    const std::string commandLine = tessiva::joinArguments(argc, argv);
+
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        std::fprintf(stderr, "Tessiva: no X display to show on (DISPLAY is not set).\n");
+        return 1;
+    }
+    tessiva::XConnection x11;
+    if (!x11.open()) {
+        std::fprintf(stderr, "Tessiva: cannot open the X display \"%s\".\n", display);
+        return 1;
+    }
+    // Window ids are X11 window ids, and preview hosts hand us device pixels: the program
+    // runs on the xcb plugin, without Qt's own scaling.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+
+    static int qtArgc = 1;
+    static char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tessiva::QtForms forms(commandLine);
+    tessiva::QtDesktop desktop(forms, x11);
+    tessiva::PosixProfile profile;
+    tessiva::Platform platform{forms, desktop, profile};
+    tessiva::ModeFlags flags;
+    tessiva::Form1 form(platform, flags);
+
+    tessiva::guarded([&] { tessiva::Main(platform, flags, form); });
+    return forms.runUntilUnloaded();
+}

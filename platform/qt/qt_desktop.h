@@ -1,0 +1,47 @@
+#pragma once
+// The desktop's window calls and cursor count on X11, for our own window (through Qt, so
+// that Qt's idea of the window stays true) and for a preview host (through our own X
+// connection). Embedding in a host also starts watching it: when the host is destroyed, or
+// never existed, the form is unloaded from the event loop, as the desktop would when a
+// window's parent goes away.
+//
+// Style bits of our window are kept here: X11 has none. WS_CHILD makes the window one that
+// is never activated; WS_VISIBLE is read from the window.
+#include <QSocketNotifier>
+#include <memory>
+
+#include "platform/desktop.h"
+
+namespace tessiva {
+
+class QtForms;
+class XConnection;
+
+class QtDesktop final : public Desktop {
+public:
+    QtDesktop(QtForms& forms, XConnection& x11);
+    ~QtDesktop() override;
+
+    std::int32_t getClientRect(NativeHandle window, ClientRect& rect) override;
+    std::int32_t getWindowLong(NativeHandle window, std::int32_t index) override;
+    std::int32_t setWindowLong(NativeHandle window, std::int32_t index, std::int32_t value) override;
+    NativeHandle setParent(NativeHandle child, NativeHandle newParent) override;
+    std::int32_t setWindowPos(NativeHandle window, NativeHandle insertAfter, std::int32_t x, std::int32_t y,
+                              std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    std::int32_t showCursor(VBBool show) override;
+
+private:
+    bool isOurs(NativeHandle window);
+    void watchHost(NativeHandle host);
+    void hostGone();
+
+    QtForms& m_forms;
+    XConnection& m_x11;
+    std::int32_t m_style;
+    NativeHandle m_parent = 0;
+    NativeHandle m_owner = 0;
+    std::int32_t m_cursorCount = 0;
+    std::unique_ptr<QSocketNotifier> m_hostNotifier;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,317 @@
+#include "platform/qt/qt_form_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "platform/qt/error_report.h"
+#include "platform/qt/pictures.h"
+#include "platform/qt/qt_forms.h"
+#include "platform/runtime_error.h"
+
+namespace tessiva {
+namespace {
+
+int toPixels(double twips) { return static_cast<int>(std::lround(twips * QtForms::pixelsPerTwip())); }
+double toTwips(int pixels) { return pixels / QtForms::pixelsPerTwip(); }
+
+// A label that reports a click (press and release over it), as the program's labels do.
+class ClickableLabel final : public QLabel {
+public:
+    ClickableLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
+        : QLabel(text, parent), m_onClick(std::move(onClick)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) m_onClick();
+        event->accept();
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+std::int16_t buttonCode(Qt::MouseButtons buttons) {
+    std::int16_t code = 0;
+    if (buttons & Qt::LeftButton) code |= 1;
+    if (buttons & Qt::RightButton) code |= 2;
+    if (buttons & Qt::MiddleButton) code |= 4;
+    return code;
+}
+
+std::int16_t shiftCode(Qt::KeyboardModifiers modifiers) {
+    std::int16_t code = 0;
+    if (modifiers & Qt::ShiftModifier) code |= 1;
+    if (modifiers & Qt::ControlModifier) code |= 2;
+    if (modifiers & Qt::AltModifier) code |= 4;
+    return code;
+}
+
+Qt::CheckState checkState(std::int16_t value) {
+    return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
+}
+
+Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Qt: no such control"); }
+
+}  // namespace
+
+QtFormWindow::QtFormWindow(QtForms& forms, const FormDefinition& definition, FormEvents& events)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_forms(forms), m_events(events),
+      m_definitions(definition.controls) {
+    setWindowTitle(QString::fromStdString(definition.caption));
+    setWindowIcon(windowIcon());
+    resize(toPixels(definition.clientWidth), toPixels(definition.clientHeight));
+    // Mouse moves without a button held reach MouseMove only with tracking on.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_pictureId = definition.picture;
+    m_picture = picturePixmap(definition.picture);
+    buildControls(definition);
+    applyTabOrder(definition);
+}
+
+void QtFormWindow::buildControls(const FormDefinition& definition) {
+    for (std::size_t i = 0; i < definition.controls.size(); ++i) {
+        const ControlDefinition& def = definition.controls[i];
+        const auto index = static_cast<ControlIndex>(i);
+        const QString caption = QString::fromStdString(def.caption);
+        auto click = [this, index] { guarded([&] { m_events.Control_Click(index); }); };
+        QWidget* widget = nullptr;
+        switch (def.kind) {
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(caption, this);
+            // Neither button answers Enter or Esc.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            QObject::connect(button, &QPushButton::clicked, this, click);
+            widget = button;
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(caption, this);
+            box->setTristate(true);
+            box->setCheckState(checkState(def.value));
+            widget = box;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new ClickableLabel(caption, this, click);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setFocusPolicy(Qt::NoFocus);
+            widget = label;
+            break;
+        }
+        case ControlKind::Image: {
+            auto* image = new QLabel(this);
+            image->setPixmap(picturePixmap(def.picture));
+            image->setFocusPolicy(Qt::NoFocus);
+            widget = image;
+            break;
+        }
+        }
+        widget->setGeometry(toPixels(def.left), toPixels(def.top), toPixels(def.width), toPixels(def.height));
+        if (auto* image = qobject_cast<QLabel*>(widget); def.kind == ControlKind::Image && image != nullptr) {
+            // Not stretched: the image control takes its picture's own size.
+            if (const QPixmap pixmap = image->pixmap(); !pixmap.isNull()) image->resize(pixmap.size());
+        }
+        if (def.font) {
+            QFont font(QString::fromStdString(def.font->name));
+            font.setPointSizeF(def.font->points);
+            font.setWeight(def.font->weight >= 700 ? QFont::Bold : QFont::Normal);
+            font.setUnderline(def.font->underline);
+            widget->setFont(font);
+        }
+        if (def.foreColor) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::WindowText, QColor::fromRgb(*def.foreColor));
+            widget->setPalette(palette);
+        }
+        if (def.mouseIcon == PictureId::HandPointer) widget->setCursor(handCursor());
+        widget->setVisible(def.visible);
+        m_controls.push_back(widget);
+    }
+}
+
+void QtFormWindow::applyTabOrder(const FormDefinition& definition) {
+    std::vector<std::pair<int, QWidget*>> order;
+    for (std::size_t i = 0; i < definition.controls.size(); ++i) {
+        if (definition.controls[i].tabIndex >= 0 && m_controls[i]->focusPolicy() != Qt::NoFocus) {
+            order.emplace_back(definition.controls[i].tabIndex, m_controls[i]);
+        }
+    }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
+}
+
+QWidget* QtFormWindow::control(ControlIndex index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_controls.size()) return nullptr;
+    return m_controls[static_cast<std::size_t>(index)];
+}
+
+Status QtFormWindow::show() {
+    QWidget::show();
+    raise();
+    activateWindow();
+    // The first control in the tab order that can take the focus starts with it.
+    if (focusWidget() == nullptr) focusNextChild();
+    return Status::success();
+}
+
+NativeHandle QtFormWindow::hWnd() { return static_cast<NativeHandle>(winId()); }
+
+Status QtFormWindow::setTop(double twips) {
+    move(frameGeometry().x(), toPixels(twips));
+    return Status::success();
+}
+
+Status QtFormWindow::setLeft(double twips) {
+    move(toPixels(twips), frameGeometry().y());
+    return Status::success();
+}
+
+// Width and Height are the outer size; the frame, if any, comes off the client area.
+Status QtFormWindow::setWidth(double twips) {
+    const int frame = frameGeometry().width() - width();
+    resize(std::max(1, toPixels(twips) - frame), height());
+    return Status::success();
+}
+
+Status QtFormWindow::setHeight(double twips) {
+    const int frame = frameGeometry().height() - height();
+    resize(width(), std::max(1, toPixels(twips) - frame));
+    return Status::success();
+}
+
+double QtFormWindow::scaleWidth() { return toTwips(width()); }
+double QtFormWindow::scaleHeight() { return toTwips(height()); }
+
+Status QtFormWindow::setWindowState(std::int16_t state) {
+    switch (state) {
+    case 0: QWidget::setWindowState(Qt::WindowNoState); return Status::success();
+    case 1: QWidget::setWindowState(Qt::WindowMinimized); return Status::success();
+    case 2: QWidget::setWindowState(Qt::WindowMaximized); return Status::success();
+    default: return Status::failure(Status::kInvalidArgument, "Qt: invalid window state");
+    }
+}
+
+Status QtFormWindow::setBorderStyle(std::int16_t style) {
+    const QSize client = size();
+    switch (style) {
+    case 0:
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        break;
+    case 3:
+        // A fixed dialog frame: title and close button, no resizing.
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                       Qt::MSWindowsFixedSizeDialogHint);
+        setFixedSize(client);
+        break;
+    default: return Status::failure(Status::kInvalidArgument, "Qt: border style not supported");
+    }
+    m_borderStyle = style;
+    return Status::success();
+}
+
+Status QtFormWindow::setCaption(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+    return Status::success();
+}
+
+PictureId QtFormWindow::picture(ControlIndex index) {
+    if (control(index) == nullptr) return PictureId::None;
+    return m_definitions[static_cast<std::size_t>(index)].picture;
+}
+
+Status QtFormWindow::setPicture(PictureId picture) {
+    m_pictureId = picture;
+    m_picture = picturePixmap(picture);
+    update();
+    return Status::success();
+}
+
+Status QtFormWindow::setVisible(ControlIndex index, bool visible) {
+    QWidget* widget = control(index);
+    if (widget == nullptr) return noSuchControl();
+    widget->setVisible(visible);
+    return Status::success();
+}
+
+Status QtFormWindow::setValue(ControlIndex index, std::int16_t value) {
+    auto* box = qobject_cast<QCheckBox*>(control(index));
+    if (box == nullptr) return noSuchControl();
+    if (value < 0 || value > 2) {
+        const RuntimeError refused = errors::invalidPropertyValue();
+        return Status::failure(refused.number(), refused.description());
+    }
+    box->setCheckState(checkState(value));
+    return Status::success();
+}
+
+std::int16_t QtFormWindow::value(ControlIndex index) {
+    auto* box = qobject_cast<QCheckBox*>(control(index));
+    if (box == nullptr) return 0;
+    switch (box->checkState()) {
+    case Qt::Unchecked: return 0;
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    }
+    return 0;
+}
+
+bool QtFormWindow::runUnloadHandler() {
+    std::int16_t cancel = 0;
+    guarded([&] { m_events.Form_Unload(cancel); });
+    return cancel == 0;
+}
+
+void QtFormWindow::closeEvent(QCloseEvent* event) {
+    // The window layer's close command unloads the form; QtForms hides the window itself.
+    event->ignore();
+    m_forms.unload();
+}
+
+void QtFormWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_picture.isNull()) return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+}
+
+void QtFormWindow::keyPressEvent(QKeyEvent* event) {
+    // KeyPress is for keys that produce a character, control characters included.
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
+    guarded([&] { m_events.Form_KeyPress(keyAscii); });
+}
+
+void QtFormWindow::mousePressEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    guarded([&] {
+        m_events.Form_MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()),
+                                static_cast<float>(toTwips(1) * at.x()), static_cast<float>(toTwips(1) * at.y()));
+    });
+}
+
+void QtFormWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    guarded([&] {
+        m_events.Form_MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()),
+                                static_cast<float>(toTwips(1) * at.x()), static_cast<float>(toTwips(1) * at.y()));
+    });
+}
+
+}  // namespace tessiva

@@ -1,0 +1,70 @@
+#include "platform/qt/qt_forms.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <cstdlib>
+
+#include "platform/qt/qt_form_window.h"
+
+namespace tessiva {
+
+QtForms::QtForms(std::string commandLine) : m_commandLine(std::move(commandLine)) {
+    // Waiting for events in a yield must end after 10 ms at the latest; the timer's firing
+    // is what wakes the wait up.
+    m_wakeUp.setSingleShot(true);
+    m_wakeUp.setInterval(10);
+    m_wakeUp.setTimerType(Qt::PreciseTimer);
+}
+
+QtForms::~QtForms() = default;
+
+void QtForms::load(const FormDefinition& definition, FormEvents& events) {
+    m_window = std::make_unique<QtFormWindow>(*this, definition, events);
+    m_loaded = true;
+    events.attach(*m_window);
+    events.Form_Load();
+}
+
+double QtForms::pixelsPerTwip() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+    return dpi / 1440.0;
+}
+
+double QtForms::screenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().width() / pixelsPerTwip() : 0.0;
+}
+
+double QtForms::screenHeight() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().height() / pixelsPerTwip() : 0.0;
+}
+
+std::string QtForms::appPath() { return QCoreApplication::applicationDirPath().toStdString(); }
+
+void QtForms::yield() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_wakeUp.start();
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    m_wakeUp.stop();
+}
+
+void QtForms::endProgram() { std::_Exit(0); }
+
+void QtForms::unload() {
+    if (!m_loaded || m_window == nullptr) return;
+    if (!m_window->runUnloadHandler()) return;
+    m_loaded = false;
+    m_window->hide();
+    if (m_running) QCoreApplication::exit(0);
+}
+
+int QtForms::runUntilUnloaded() {
+    if (!m_loaded) return 0;
+    m_running = true;
+    return QApplication::exec();
+}
+
+}  // namespace tessiva

@@ -1,0 +1,50 @@
+#pragma once
+// The forms layer on Qt 6 Widgets (xcb platform). Owns the one window and the interface
+// thread's event processing. Twips convert to pixels at the primary screen's logical DPI;
+// the program disables Qt's own high-DPI scaling, so Qt's pixels are the server's pixels and
+// X geometry needs no second conversion.
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "platform/forms.h"
+
+class QApplication;
+
+namespace tessiva {
+
+class QtFormWindow;
+
+class QtForms final : public Forms {
+public:
+    explicit QtForms(std::string commandLine);
+    ~QtForms() override;
+
+    std::string commandLine() override { return m_commandLine; }
+    void load(const FormDefinition& definition, FormEvents& events) override;
+    double screenWidth() override;
+    double screenHeight() override;
+    std::string appPath() override;
+    void yield() override;
+    [[noreturn]] void endProgram() override;
+
+    // Pixels per twip at the screen's logical DPI.
+    static double pixelsPerTwip();
+
+    QtFormWindow* window() { return m_window.get(); }
+    bool loaded() const { return m_loaded; }
+
+    // The window layer's unload: runs the Unload handler; the window goes unless cancelled.
+    void unload();
+    // After Main has returned the program lives only while the window is loaded.
+    int runUntilUnloaded();
+
+private:
+    std::string m_commandLine;
+    std::unique_ptr<QtFormWindow> m_window;
+    bool m_loaded = false;
+    bool m_running = false;
+    QTimer m_wakeUp;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,74 @@
+#include "platform/x11/x_connection.h"
+
+#include <X11/Xlib.h>
+
+#include <atomic>
+
+namespace tessiva {
+namespace {
+
+std::atomic<int> g_lastError{0};
+
+int recordError(Display*, XErrorEvent* event) {
+    g_lastError = event->error_code;
+    return 0;
+}
+
+// Runs one request synchronously and says whether the server refused it.
+template <class Request>
+bool refused(Display* display, Request request) {
+    XSync(display, False);
+    g_lastError = 0;
+    request();
+    XSync(display, False);
+    return g_lastError != 0;
+}
+
+}  // namespace
+
+XConnection::~XConnection() {
+    if (m_display != nullptr) XCloseDisplay(m_display);
+}
+
+bool XConnection::open() {
+    XSetErrorHandler(recordError);
+    m_display = XOpenDisplay(nullptr);
+    return m_display != nullptr;
+}
+
+int XConnection::fd() const { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
+
+bool XConnection::windowSize(unsigned long window, int& width, int& height) {
+    if (m_display == nullptr || window == 0) return false;
+    XWindowAttributes attributes{};
+    Status status = 0;
+    if (refused(m_display, [&] { status = XGetWindowAttributes(m_display, window, &attributes); }) || status == 0) {
+        return false;
+    }
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
+bool XConnection::watchDestruction(unsigned long window) {
+    if (m_display == nullptr || window == 0) return false;
+    m_watched = window;
+    m_destroyed = false;
+    if (refused(m_display, [&] { XSelectInput(m_display, window, StructureNotifyMask); })) {
+        m_destroyed = true;
+        return false;
+    }
+    return true;
+}
+
+bool XConnection::watchedWindowDestroyed() {
+    if (m_display == nullptr) return m_destroyed;
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == m_watched) m_destroyed = true;
+    }
+    return m_destroyed;
+}
+
+}  // namespace tessiva

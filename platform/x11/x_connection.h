@@ -1,0 +1,46 @@
+#pragma once
+// Our own Xlib connection to the display, beside Qt's. Qt's xcb plugin swallows the X errors
+// about windows that aren't its own and sends no event when a foreign window goes away, so
+// questions about the preview host go through here.
+//
+// Facts relied on:
+// - Xlib's default error handler exits the process; the handler installed here records the
+//   error instead, so a bad window id can never kill us. It is process-wide for Xlib, and Qt
+//   talks to the server through xcb, so it doesn't interfere with Qt.
+// - A DestroyNotify for a window arrives only to clients that selected StructureNotifyMask
+//   on it; selecting it on an id that names no window raises BadWindow, which tells us the
+//   host is already gone.
+// - Window geometry from the server is in device pixels.
+// Interface thread only.
+#include <cstdint>
+
+using Display = struct _XDisplay;
+
+namespace tessiva {
+
+class XConnection {
+public:
+    XConnection() = default;
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+    ~XConnection();
+
+    // Opens the display named by DISPLAY; false when there is none.
+    bool open();
+    int fd() const;
+
+    // The size of a window's client area in device pixels; false when the id names no window.
+    bool windowSize(unsigned long window, int& width, int& height);
+
+    // Starts watching `window` for destruction; false when it doesn't exist (already gone).
+    bool watchDestruction(unsigned long window);
+    // Reads pending events; true once the watched window has been destroyed.
+    bool watchedWindowDestroyed();
+
+private:
+    Display* m_display = nullptr;
+    unsigned long m_watched = 0;
+    bool m_destroyed = false;
+};
+
+}  // namespace tessiva
