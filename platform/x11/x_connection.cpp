@@ -14,13 +14,16 @@ int recordError(Display*, XErrorEvent* event) {
     return 0;
 }
 
-// Runs one request synchronously and says whether the server refused it.
+// Runs one request synchronously and says whether the server refused it. The handler is
+// installed around the request because Qt installs its own, which drops errors silently.
 template <class Request>
 bool refused(Display* display, Request request) {
     XSync(display, False);
+    const auto previous = XSetErrorHandler(recordError);
     g_lastError = 0;
     request();
     XSync(display, False);
+    XSetErrorHandler(previous);
     return g_lastError != 0;
 }
 
