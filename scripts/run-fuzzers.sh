@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target in build-fuzz/ for the given number of seconds each.
-set -euo pipefail
+# Runs every libFuzzer target in build-fuzz/ for the given number of seconds each, and
+# fails when one of them finds a crash.
+set -uo pipefail
 seconds=${1:-60}
 cd "$(dirname "$0")/.."
+failed=0
 for fuzzer in build-fuzz/tests/fuzz/fuzz_*; do
   [ -x "$fuzzer" ] || continue
-  corpus=build-fuzz/corpus/$(basename "$fuzzer")
+  name=$(basename "$fuzzer")
+  corpus=build-fuzz/corpus/$name
   mkdir -p "$corpus"
-  echo "== $(basename "$fuzzer") for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE|==[0-9]+==ERROR)' || true
+  echo "== $name for ${seconds}s"
+  if ! "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="build-fuzz/$name-" "$corpus" \
+       >"build-fuzz/$name.log" 2>&1; then
+    failed=1
+    tail -n 40 "build-fuzz/$name.log"
+  fi
+  grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "build-fuzz/$name.log" || true
 done
+exit $failed
