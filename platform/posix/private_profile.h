@@ -1,0 +1,50 @@
+#pragma once
+// PosixProfile: the private-profile (INI) functions on a POSIX file system.
+//
+// What it relies on from the OS:
+// - POSIX open/read/write/fsync/rename/fchmod/fchown/opendir; rename() within one directory
+//   replaces the old file atomically, so a reader sees either the old or the new settings.
+// - File names arrive in the desktop's form ("<dir>\Tessiva.ini"): every backslash becomes '/'.
+// - The final name matches without regard to ASCII case, the one rule readers and writers share:
+//   list the directory and, among the entries whose name equals the requested one ignoring
+//   ASCII case, take the byte-wise smallest ("TESSIVA.INI" before "Tessiva.ini" before
+//   "tessiva.ini"). An exact-case match gets no preference, so every spelling reaches the same
+//   file. With no such entry, a write creates the file under the name as given.
+// - Reads open with O_NONBLOCK and accept regular files only, so a FIFO or a folder at the
+//   name cannot hang or confuse a read; they give the default.
+// - At most kMaxFileBytes of a file are read; a read looks only at that much, and a write to a
+//   larger file fails rather than drop its tail.
+// - Writes go to a temporary file beside the real one (a symlink is followed to its target, so
+//   the link stays a link), which gets the old file's mode and owner, is fsync'ed and renamed
+//   over it. Where that cannot work (the folder is not writable, the owner cannot be kept, the
+//   file has other hard links) an existing writable file is rewritten in place instead. A file
+//   the user cannot write is never replaced.
+//
+// Reads follow what the desktop's GetPrivateProfileStringA answers, with one deliberate
+// difference: text is UTF-8, so a value cut at the capacity never ends in a partial UTF-8
+// sequence. Files with a UTF-16 byte-order mark are read (and written) as UTF-16.
+//
+// Stateless; any thread may call it, but two concurrent writers of one file may lose one
+// update. Never throws: a read falls back to the default, a write returns a failing Status
+// ("Could not save settings to <path>: <reason>").
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/profile.h"
+
+namespace tessiva {
+
+class PosixProfile final : public Profile {
+public:
+    static constexpr std::size_t kMaxFileBytes = 4u * 1024u * 1024u;
+
+    std::uint32_t getPrivateProfileString(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue, char* buffer,
+                                          std::uint32_t capacity, const std::string& file) override;
+
+    Status writePrivateProfileString(const std::string& section, const std::string& key,
+                                     const std::string& value, const std::string& file) override;
+};
+
+}  // namespace tessiva
