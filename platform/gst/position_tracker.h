@@ -1,0 +1,43 @@
+#pragma once
+// What the position and duration getters answer, from what the pipeline has said so far.
+// The program's playback loop rewinds when the rounded position equals the rounded duration
+// and treats any failing answer as fatal, so the answers must exist and settle on the
+// duration at the end:
+// - while a seek is under way, the position is its target (the pipeline can't say);
+// - at the end of the stream, or after an error, which ends it just the same, the position is
+//   the duration; a clip whose duration was never known takes the last position as duration;
+// - when the pipeline can't answer for a moment, the last answer stands.
+// Pure bookkeeping; the graph feeds it the bus messages and query results.
+#include <optional>
+
+namespace tessiva {
+
+class PositionTracker {
+public:
+    // A new clip, `duration` seconds long (negative: not known yet).
+    void reset(double duration);
+    void setDuration(double seconds);
+    bool durationKnown() const { return m_duration >= 0.0; }
+
+    void seekStarted(double target);
+    void seekDone();  // the pipeline has prerolled at the target
+    void ended();     // end of stream, or an error
+
+    bool seeking() const { return m_seeking; }
+    bool hasEnded() const { return m_ended; }
+    // True when the pipeline's own position would be the answer.
+    bool wantsQuery() const { return !m_ended && !m_seeking; }
+
+    // `queried` is the pipeline's answer, when it gave one.
+    double position(std::optional<double> queried);
+    double duration() const;
+
+private:
+    double m_duration = -1.0;
+    double m_last = 0.0;
+    double m_target = 0.0;
+    bool m_seeking = false;
+    bool m_ended = false;
+};
+
+}  // namespace tessiva
