@@ -1,0 +1,89 @@
+#pragma once
+// The buffered input framework as the program sees it, shaped after the DirectX 8 object
+// model's DirectInput 8 mouse: a root object that makes the input service and notification
+// events, a device with a data format, a cooperative level, a record buffer and event
+// notification. Every call answers a Status.
+//
+// Threads: setup calls come from the interface thread. The framework calls the callback of an
+// event on a thread of its own choosing; GetDeviceData may be called from that thread.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/basic_types.h"
+#include "platform/status.h"
+
+namespace tessiva {
+
+// One buffered record (DIDEVICEOBJECTDATA): five 32-bit fields.
+struct DeviceObjectData {
+    std::int32_t lOfs = 0;  // which part of the device: for the mouse format, see below
+    std::int32_t lData = 0;
+    std::int32_t lTimeStamp = 0;
+    std::int32_t lSequence = 0;
+    std::int32_t lUserData = 0;
+};
+
+namespace dinput {
+inline constexpr std::int32_t DIFORMAT_MOUSE = 2;
+inline constexpr std::int32_t DISCL_NONEXCLUSIVE = 2;
+inline constexpr std::int32_t DISCL_BACKGROUND = 8;
+inline constexpr std::int32_t DIPH_DEVICE = 0;
+// Object offsets of the mouse format.
+inline constexpr std::int32_t DIMOFS_X = 0;
+inline constexpr std::int32_t DIMOFS_Y = 4;
+inline constexpr std::int32_t DIMOFS_Z = 8;
+inline constexpr std::int32_t DIMOFS_BUTTON0 = 12;
+inline constexpr std::int32_t DIMOFS_BUTTON1 = 13;
+inline constexpr std::int32_t DIMOFS_BUTTON2 = 14;
+inline constexpr std::int32_t DIMOFS_BUTTON3 = 15;
+}  // namespace dinput
+
+struct DiPropLong {
+    std::int32_t lHow = dinput::DIPH_DEVICE;
+    std::int32_t lObj = 0;
+    std::int32_t lData = 0;
+};
+
+// Implemented by the program; called when an event made by CreateEvent is signalled.
+class DirectXEvent8 {
+public:
+    virtual ~DirectXEvent8() = default;
+    virtual void DXCallback(std::int32_t eventid) = 0;
+};
+
+class DirectInputDevice8 {
+public:
+    virtual ~DirectInputDevice8() = default;
+    virtual Status setCommonDataFormat(std::int32_t format) = 0;
+    virtual Status setCooperativeLevel(NativeHandle window, std::int32_t flags) = 0;
+    virtual Status setProperty(const std::string& guid, const DiPropLong& property) = 0;
+    virtual Status setEventNotification(std::int32_t eventHandle) = 0;
+    virtual Status acquire() = 0;
+    // Moves up to records.size() records out of the buffer into records, oldest first;
+    // count receives how many. Flags 0: the records leave the buffer.
+    virtual Status getDeviceData(std::span<DeviceObjectData> records, std::int32_t flags, std::int32_t& count) = 0;
+};
+
+class DirectInput8 {
+public:
+    virtual ~DirectInput8() = default;
+    virtual Status createDevice(const std::string& guid, std::shared_ptr<DirectInputDevice8>& out) = 0;
+};
+
+class DirectX8 {
+public:
+    virtual ~DirectX8() = default;
+    virtual Status directInputCreate(std::shared_ptr<DirectInput8>& out) = 0;
+    // An event whose signal calls callback.DXCallback(handle) on the framework's thread.
+    virtual Status createEvent(DirectXEvent8& callback, std::int32_t& handle) = 0;
+};
+
+class Input {
+public:
+    virtual ~Input() = default;
+    virtual Status createDirectX8(std::shared_ptr<DirectX8>& out) = 0;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,15 @@
+#pragma once
+// Device and property names are compared as the framework always has: ignoring case.
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace tessiva {
+
+inline bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace tessiva
