@@ -3,6 +3,7 @@
 // follow the desktop's conventions (0 for failure where it has one); callers that don't look
 // at them needn't. Implementations never throw.
 #include <cstdint>
+#include <string>
 
 #include "platform/basic_types.h"
 
@@ -20,6 +21,7 @@ inline constexpr std::int32_t WS_VISIBLE = 0x10000000;
 inline constexpr std::uint32_t SWP_NOZORDER = 0x04;
 inline constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
 inline constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
+inline constexpr std::int32_t SW_HIDE = 0;
 }  // namespace win
 
 class Desktop {
@@ -36,6 +38,12 @@ public:
     // Moves the display count one step up (show != 0) or down; the cursor is hidden over our
     // windows while the count is below zero. Returns the new count.
     virtual std::int32_t showCursor(VBBool show) = 0;
+    // Opens `file` (a web address) with the desktop's default handler, without waiting for
+    // it. Returns a value above 32 on success, as the shell does; nothing visible happens
+    // when the address can't be opened.
+    virtual std::intptr_t shellExecute(NativeHandle owner, const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory,
+                                       std::int32_t showCommand) = 0;
 };
 
 }  // namespace tessiva

@@ -105,6 +105,8 @@ public:
     virtual double screenHeight() = 0;
     // Folder of the program file, without a trailing separator.
     virtual std::string appPath() = 0;
+    // A modal message box titled with the program's name; returns once it is dismissed.
+    virtual void messageBox(const std::string& text) = 0;
     // Handles every pending window event before it returns.
     virtual void yield() = 0;
     // Stops the process at once with status 0; no further handler runs.

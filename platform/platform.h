@@ -2,6 +2,8 @@
 // Everything outside the program, as one bundle the composition root hands to the core.
 #include "platform/desktop.h"
 #include "platform/forms.h"
+#include "platform/input.h"
+#include "platform/media.h"
 #include "platform/profile.h"
 
 namespace tessiva {
@@ -10,6 +12,8 @@ struct Platform {
     Forms& forms;
     Desktop& desktop;
     Profile& profile;
+    Media& media;
+    Input& input;
 };
 
 }  // namespace tessiva

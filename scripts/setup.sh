@@ -5,9 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libx11-dev
+  qt6-base-dev libx11-dev libxi-dev libxfixes-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-x
   libgtest-dev libgmock-dev
-  xvfb openbox xdotool x11-utils imagemagick fonts-liberation
+  xvfb openbox xdotool x11-utils imagemagick fonts-liberation ffmpeg
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/gst/gst_media.h"
 #include "platform/posix/private_profile.h"
 #include "platform/qt/error_report.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/x11/x_connection.h"
+#include "platform/xinput/xinput_mouse.h"
 #include "startup/main_procedure.h"
 #include "startup/mode_flags.h"
 #include "startup/switches.h"
@@ -44,9 +46,13 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     tessiva::QtForms forms(commandLine);
+    forms.setNativeChildProbe(
+        [&x11](tessiva::NativeHandle window, int x, int y) { return x11.mappedChildAt(static_cast<unsigned long>(window), x, y); });
     tessiva::QtDesktop desktop(forms, x11);
     tessiva::PosixProfile profile;
-    tessiva::Platform platform{forms, desktop, profile};
+    tessiva::GstMedia media;
+    tessiva::XInputMouse input;
+    tessiva::Platform platform{forms, desktop, profile, media, input};
     tessiva::ModeFlags flags;
     tessiva::Form1 form(platform, flags);
 

@@ -1,12 +1,18 @@
 #include "platform/qt/qt_desktop.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
+#include <thread>
 
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/x11/x_connection.h"
+
+extern char** environ;
 
 namespace tessiva {
 namespace {
@@ -109,6 +115,22 @@ std::int32_t QtDesktop::showCursor(VBBool show) {
     if (before >= 0 && m_cursorCount < 0) QGuiApplication::setOverrideCursor(Qt::BlankCursor);
     if (before < 0 && m_cursorCount >= 0) QGuiApplication::restoreOverrideCursor();
     return m_cursorCount;
+}
+
+std::intptr_t QtDesktop::shellExecute(NativeHandle /*owner*/, const std::string& operation, const std::string& file,
+                                      const std::string& /*parameters*/, const std::string& /*directory*/,
+                                      std::int32_t /*showCommand*/) {
+    constexpr std::intptr_t kFileNotFound = 2;
+    constexpr std::intptr_t kNoAssociation = 31;
+    constexpr std::intptr_t kStarted = 42;
+    if (operation != "open" || file.empty()) return kNoAssociation;
+    std::string program = "xdg-open";
+    std::string address = file;
+    char* argv[] = {program.data(), address.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return kFileNotFound;
+    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    return kStarted;
 }
 
 void QtDesktop::watchHost(NativeHandle host) {

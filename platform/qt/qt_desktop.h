@@ -29,6 +29,12 @@ public:
     std::int32_t setWindowPos(NativeHandle window, NativeHandle insertAfter, std::int32_t x, std::int32_t y,
                               std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
     std::int32_t showCursor(VBBool show) override;
+    // Opens web addresses with xdg-open, started directly (no shell) and reaped by a waiting
+    // thread, so it never blocks the dialog and leaves no zombie. The parameters, directory
+    // and show command apply to programs, not documents, and are not used.
+    std::intptr_t shellExecute(NativeHandle owner, const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               std::int32_t showCommand) override;
 
 private:
     bool isOurs(NativeHandle window);

@@ -1,12 +1,15 @@
 #include "platform/qt/qt_form_window.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -23,20 +26,44 @@ int toPixels(double twips) { return static_cast<int>(std::lround(twips * QtForms
 double toTwips(int pixels) { return pixels / QtForms::pixelsPerTwip(); }
 
 // A label that reports a click (press and release over it), as the program's labels do.
+// Our controls are painted on the window's own X window, so a native child window laid over
+// it (the video) doesn't hide them from Qt's event routing; a press there belongs to the
+// window underneath, as it would on a desktop where the label lies beneath that child.
 class ClickableLabel final : public QLabel {
 public:
-    ClickableLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
-        : QLabel(text, parent), m_onClick(std::move(onClick)) {}
+    ClickableLabel(const QString& text, QtFormWindow* form, std::function<void()> onClick)
+        : QLabel(text, form), m_form(form), m_onClick(std::move(onClick)) {}
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mousePressEvent(QMouseEvent* event) override {
+        m_pressed = !m_form->coveredByNativeChild(mapTo(m_form, event->position().toPoint()));
+        if (m_pressed) event->accept();
+        else event->ignore();
+    }
     void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!m_pressed) {
+            event->ignore();
+            return;
+        }
+        m_pressed = false;
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) m_onClick();
         event->accept();
     }
 
 private:
+    QtFormWindow* m_form;
     std::function<void()> m_onClick;
+    bool m_pressed = false;
+};
+
+// A check box that shows a grayed state when the program sets one, while a user's click or
+// Space only ever ticks or clears it.
+class CheckBox final : public QCheckBox {
+public:
+    CheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setTristate(true); }
+
+protected:
+    void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
 };
 
 std::int16_t buttonCode(Qt::MouseButtons buttons) {
@@ -66,12 +93,18 @@ Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Qt: n
 QtFormWindow::QtFormWindow(QtForms& forms, const FormDefinition& definition, FormEvents& events)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_forms(forms), m_events(events),
       m_definitions(definition.controls) {
+    // The layer's default font for controls that name none: the desktop dialogs' small
+    // sans serif, so that captions fit the places the layout gives them.
+    QFont defaultFont(QStringLiteral("Arial"));
+    defaultFont.setPointSizeF(8.25);
+    setFont(defaultFont);
     setWindowTitle(QString::fromStdString(definition.caption));
     setWindowIcon(windowIcon());
     resize(toPixels(definition.clientWidth), toPixels(definition.clientHeight));
     // Mouse moves without a button held reach MouseMove only with tracking on.
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    applyBackground();
     m_pictureId = definition.picture;
     m_picture = picturePixmap(definition.picture);
     buildControls(definition);
@@ -96,8 +129,7 @@ void QtFormWindow::buildControls(const FormDefinition& definition) {
             break;
         }
         case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(caption, this);
-            box->setTristate(true);
+            auto* box = new CheckBox(caption, this);
             box->setCheckState(checkState(def.value));
             widget = box;
             break;
@@ -157,6 +189,8 @@ QWidget* QtFormWindow::control(ControlIndex index) const {
 }
 
 Status QtFormWindow::show() {
+    // Once unloaded, the window stays gone: nothing brings the program's one window back.
+    if (!m_forms.loaded()) return Status::success();
     QWidget::show();
     raise();
     activateWindow();
@@ -169,11 +203,13 @@ NativeHandle QtFormWindow::hWnd() { return static_cast<NativeHandle>(winId()); }
 
 Status QtFormWindow::setTop(double twips) {
     move(frameGeometry().x(), toPixels(twips));
+    followScreenCover();
     return Status::success();
 }
 
 Status QtFormWindow::setLeft(double twips) {
     move(toPixels(twips), frameGeometry().y());
+    followScreenCover();
     return Status::success();
 }
 
@@ -181,13 +217,50 @@ Status QtFormWindow::setLeft(double twips) {
 Status QtFormWindow::setWidth(double twips) {
     const int frame = frameGeometry().width() - width();
     resize(std::max(1, toPixels(twips) - frame), height());
+    followScreenCover();
     return Status::success();
 }
 
 Status QtFormWindow::setHeight(double twips) {
     const int frame = frameGeometry().height() - height();
     resize(width(), std::max(1, toPixels(twips) - frame));
+    followScreenCover();
     return Status::success();
+}
+
+// A frameless top-level window that covers a whole screen is a full-screen window, as on a
+// desktop that treats such a window as full-screen: it goes above panels, tells the window
+// manager so, and takes the focus.
+void QtFormWindow::followScreenCover() {
+    if (m_borderStyle != 0 || !isVisible() || windowHandle() == nullptr || windowHandle()->parent() != nullptr) return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr || frameGeometry() != screen->geometry() || (windowState() & Qt::WindowFullScreen)) return;
+    // Flags on the QWindow change in place; the widget's own setter would recreate the X
+    // window and change the handle the program already knows.
+    windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
+    QWidget::setWindowState(windowState() | Qt::WindowFullScreen);
+    raise();
+    activateWindow();
+}
+
+void QtFormWindow::applyBackground() {
+    // The saver and the preview sit on black; the dialog looks like the desktop's dialogs.
+    QPalette palette;
+    if (m_borderStyle == 0) palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+}
+
+bool QtFormWindow::coveredByNativeChild(QPoint at) const { return m_forms.nativeChildAt(*this, at); }
+
+bool QtFormWindow::focusNextPrevChild(bool next) {
+    // With no control to move to, Tab is a key like any other and reaches KeyPress.
+    for (QWidget* control : m_controls) {
+        if (control->isVisible() && control->isEnabled() && control->focusPolicy() & Qt::TabFocus) {
+            return QWidget::focusNextPrevChild(next);
+        }
+    }
+    return false;
 }
 
 double QtFormWindow::scaleWidth() { return toTwips(width()); }
@@ -219,6 +292,7 @@ Status QtFormWindow::setBorderStyle(std::int16_t style) {
     default: return Status::failure(Status::kInvalidArgument, "Qt: border style not supported");
     }
     m_borderStyle = style;
+    applyBackground();
     return Status::success();
 }
 

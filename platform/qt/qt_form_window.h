@@ -34,6 +34,8 @@ public:
     std::int16_t value(ControlIndex control) override;
 
     std::int16_t borderStyle() const { return m_borderStyle; }
+    // True where a native child window of another program layer (the video) lies over us.
+    bool coveredByNativeChild(QPoint at) const;
     // Runs Form_Unload; false when the handler cancelled the unload.
     bool runUnloadHandler();
 
@@ -43,11 +45,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QWidget* control(ControlIndex index) const;
     void buildControls(const FormDefinition& definition);
     void applyTabOrder(const FormDefinition& definition);
+    void applyBackground();
+    void followScreenCover();
 
     QtForms& m_forms;
     FormEvents& m_events;

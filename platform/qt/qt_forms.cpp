@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdlib>
 
@@ -44,6 +45,12 @@ double QtForms::screenHeight() {
 
 std::string QtForms::appPath() { return QCoreApplication::applicationDirPath().toStdString(); }
 
+void QtForms::messageBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tessiva"), QString::fromStdString(text), QMessageBox::Ok,
+                    m_window.get());
+    box.exec();
+}
+
 void QtForms::yield() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     m_wakeUp.start();
@@ -59,6 +66,11 @@ void QtForms::unload() {
     m_loaded = false;
     m_window->hide();
     if (m_running) QCoreApplication::exit(0);
+}
+
+bool QtForms::nativeChildAt(const QWidget& window, QPoint at) const {
+    if (!m_nativeChildProbe || !window.testAttribute(Qt::WA_WState_Created)) return false;
+    return m_nativeChildProbe(static_cast<NativeHandle>(window.winId()), at.x(), at.y());
 }
 
 int QtForms::runUntilUnloaded() {

@@ -3,7 +3,9 @@
 // thread's event processing. Twips convert to pixels at the primary screen's logical DPI;
 // the program disables Qt's own high-DPI scaling, so Qt's pixels are the server's pixels and
 // X geometry needs no second conversion.
+#include <QPoint>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +27,7 @@ public:
     double screenWidth() override;
     double screenHeight() override;
     std::string appPath() override;
+    void messageBox(const std::string& text) override;
     void yield() override;
     [[noreturn]] void endProgram() override;
 
@@ -39,12 +42,18 @@ public:
     // After Main has returned the program lives only while the window is loaded.
     int runUntilUnloaded();
 
+    // Asks the windowing system whether a native child window covers a point of the window.
+    using NativeChildProbe = std::function<bool(NativeHandle window, int x, int y)>;
+    void setNativeChildProbe(NativeChildProbe probe) { m_nativeChildProbe = std::move(probe); }
+    bool nativeChildAt(const QWidget& window, QPoint at) const;
+
 private:
     std::string m_commandLine;
     std::unique_ptr<QtFormWindow> m_window;
     bool m_loaded = false;
     bool m_running = false;
     QTimer m_wakeUp;
+    NativeChildProbe m_nativeChildProbe;
 };
 
 }  // namespace tessiva

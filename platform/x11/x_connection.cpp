@@ -53,6 +53,22 @@ bool XConnection::windowSize(unsigned long window, int& width, int& height) {
     return true;
 }
 
+bool XConnection::mappedChildAt(unsigned long window, int x, int y) {
+    if (m_display == nullptr || window == 0) return false;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    bool covered = false;
+    if (refused(m_display, [&] { XQueryTree(m_display, window, &root, &parent, &children, &count); })) return false;
+    for (unsigned int i = 0; i < count && !covered; ++i) {
+        XWindowAttributes a{};
+        if (refused(m_display, [&] { XGetWindowAttributes(m_display, children[i], &a); })) continue;
+        covered = a.map_state == IsViewable && x >= a.x && y >= a.y && x < a.x + a.width && y < a.y + a.height;
+    }
+    if (children != nullptr) XFree(children);
+    return covered;
+}
+
 bool XConnection::watchDestruction(unsigned long window) {
     if (m_display == nullptr || window == 0) return false;
     m_watched = window;

@@ -32,6 +32,9 @@ public:
     // The size of a window's client area in device pixels; false when the id names no window.
     bool windowSize(unsigned long window, int& width, int& height);
 
+    // True when a mapped child window of `window` covers the point (x, y) of it.
+    bool mappedChildAt(unsigned long window, int x, int y);
+
     // Starts watching `window` for destruction; false when it doesn't exist (already gone).
     bool watchDestruction(unsigned long window);
     // Reads pending events; true once the watched window has been destroyed.

@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "fakes/call_log.h"
+#include "fakes/fake_input.h"
+#include "fakes/fake_media.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/platform.h"
 
 namespace tessiva::fakes {
 
-using CallLog = std::vector<std::string>;
+inline constexpr NativeHandle kFakeWindowHandle = 0x4200001;
 
 // Thrown by endProgram() so that a test can see the program end without ending itself.
 struct ProgramEnded {};
@@ -29,7 +32,7 @@ public:
         }
     }
 
-    NativeHandle handle = 0x4200001;
+    NativeHandle handle = kFakeWindowHandle;
     double clientWidth = 5145, clientHeight = 3150;
     PictureId currentPicture = PictureId::None;
     std::vector<bool> visible;
@@ -94,10 +97,25 @@ public:
         events.attach(*window);
         events.Form_Load();
     }
+    std::vector<std::string> messages;
+    void messageBox(const std::string& text) override {
+        m_log.push_back("MessageBox " + text);
+        messages.push_back(text);
+    }
     double screenWidth() override { return screenW; }
     double screenHeight() override { return screenH; }
     std::string appPath() override { return directory; }
-    void yield() override { m_log.push_back("Yield"); }
+    // The saver never returns from Load by itself: the fake ends the program at the yield
+    // numbered `endAtYield`, after running `onYield` (a window event arriving in the yield).
+    int endAtYield = 1;
+    int yields = 0;
+    std::function<void()> onYield;
+    void yield() override {
+        m_log.push_back("Yield");
+        ++yields;
+        if (onYield) onYield();
+        if (yields == endAtYield) endProgram();
+    }
     [[noreturn]] void endProgram() override {
         m_log.push_back("End");
         throw ProgramEnded{};
@@ -141,6 +159,12 @@ public:
                         " " + std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) + " " +
                         hex(static_cast<std::int32_t>(flags)));
         return 1;
+    }
+    std::intptr_t shellExecute(NativeHandle owner, const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory, std::int32_t show) override {
+        m_log.push_back("ShellExecute " + std::to_string(owner) + " " + operation + " " + file + " " + parameters + " " +
+                        directory + " " + std::to_string(show));
+        return 42;
     }
     std::int32_t showCursor(VBBool show) override {
         cursorCount += show != 0 ? 1 : -1;
@@ -194,7 +218,9 @@ struct FakePlatform {
     FakeForms forms{log};
     FakeDesktop desktop{log};
     FakeProfile profile{log};
-    Platform platform{forms, desktop, profile};
+    FakeMedia media{log};
+    FakeInput input{log};
+    Platform platform{forms, desktop, profile, media, input};
 };
 
 }  // namespace tessiva::fakes

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <stdexcept>
 #include <thread>
@@ -170,6 +171,27 @@ std::vector<Rgb> XSession::capture(unsigned long window, int width, int height) 
     }
     XDestroyImage(image);
     return pixels;
+}
+
+bool XSession::cursorIsBlank() {
+    XFixesCursorImage* image = XFixesGetCursorImage(m_display);
+    if (image == nullptr) return false;
+    bool blank = true;
+    for (int i = 0; i < image->width * image->height && blank; ++i) blank = (image->pixels[i] >> 24) == 0;
+    XFree(image);
+    return blank;
+}
+
+void XSession::requestClose(unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_display, window, False, NoEventMask, &event);
+    XSync(m_display, False);
 }
 
 void XSession::startCountingMaps() {

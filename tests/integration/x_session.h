@@ -53,6 +53,11 @@ public:
     // The window's pixels, row by row.
     std::vector<Rgb> capture(unsigned long window, int width, int height);
 
+    // True when the pointer's current image is fully transparent (a hidden cursor).
+    bool cursorIsBlank();
+    // Asks the window to close, as a window manager's close command does.
+    void requestClose(unsigned long window);
+
     // Counts MapNotify events for children of the root from now on.
     void startCountingMaps();
     int mapsCounted();

@@ -1,17 +1,20 @@
-// Form1: its creation state and its Load and Unload handlers in each mode.
+// Form1: its creation state, and its Load and Unload handlers in each mode.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "fakes/fake_platform.h"
+#include "platform/runtime_error.h"
 #include "window/form1.h"
 #include "window/form1_definition.h"
 
 namespace tessiva {
 namespace {
 
+using fakes::CallLog;
 using fakes::FakePlatform;
+using fakes::ProgramEnded;
 using ::testing::ElementsAre;
 
 struct Loaded {
@@ -24,6 +27,11 @@ struct Loaded {
         flags.ConfigMode = config;
     }
     void load() { fake.forms.load(form1Definition(), form); }
+    // What the handler did after the mouse watcher was set up.
+    CallLog afterInitMouse() const {
+        const auto acquire = std::find(fake.log.begin(), fake.log.end(), "Acquire");
+        return acquire == fake.log.end() ? CallLog{} : CallLog(acquire + 1, fake.log.end());
+    }
 };
 
 TEST(Form1Definition, ControlsLieInsideTheInnerArea) {
@@ -73,42 +81,103 @@ TEST(Form1Definition, LinkLabelsAreBlueUnderlinedWithTheHand) {
     EXPECT_EQ(form1Definition().controls[Image1].height, 115 * 15);
 }
 
+TEST(Form1Load, SetsUpTheMouseWatcherFirstInEveryMode) {
+    for (const auto& [preview, config] : {std::pair{kTrue, kFalse}, std::pair{kFalse, kTrue}, std::pair{kFalse, kFalse}}) {
+        Loaded run(preview, config);
+        try {
+            run.load();
+        } catch (const ProgramEnded&) {
+        }
+        ASSERT_GE(run.fake.log.size(), 10u);
+        const std::string h = std::to_string(run.fake.forms.window->handle);
+        EXPECT_THAT(CallLog(run.fake.log.begin(), run.fake.log.begin() + 10),
+                    ElementsAre("Load", "CreateDirectX8", "DirectInputCreate", "CreateDevice guid_SysMouse",
+                                "SetCommonDataFormat 2", "SetCooperativeLevel " + h + " 10",
+                                "SetProperty DIPROP_BUFFERSIZE 0 0 10", "CreateEvent",
+                                "SetEventNotification " + std::to_string(run.fake.input.mouse->eventHandle),
+                                "Acquire"));
+        EXPECT_EQ(run.form.MouseEvent, run.fake.input.mouse->eventHandle);
+    }
+}
+
+TEST(Form1Load, AWatcherThatFailsStopsTheLoadBeforeTheModeBranch) {
+    for (const char* failing : {"CreateDirectX8", "CreateDevice", "SetCooperativeLevel", "Acquire"}) {
+        Loaded run(kFalse, kFalse);
+        run.fake.input.failing.insert(failing);
+        EXPECT_THROW(run.load(), RuntimeError) << failing;
+        EXPECT_EQ(std::count(run.fake.log.begin(), run.fake.log.end(), "Show"), 0) << failing;
+        EXPECT_EQ(run.form.Running, kFalse);
+    }
+}
+
 TEST(Form1Load, PreviewOnlySetsThePicture) {
     Loaded run(kTrue, kFalse);
     run.load();
-    EXPECT_THAT(run.fake.log, ElementsAre("Load", "Picture 3"));
+    EXPECT_THAT(run.afterInitMouse(), ElementsAre("Picture 3"));
     EXPECT_EQ(run.fake.forms.window->currentPicture, PictureId::PreviewPicture);
     EXPECT_EQ(run.fake.desktop.cursorCount, 0);
-    EXPECT_EQ(run.form.Running, kFalse);
+    EXPECT_FALSE(run.form.MediaControl);
 }
 
-TEST(Form1Load, SaverShowsThenCoversTheScreenThenHidesTheCursor) {
-    Loaded run(kFalse, kFalse);
-    VBBool runningAtShow = kFalse;
-    run.fake.forms.onCreate = [&](fakes::FakeFormWindow& window) {
-        window.onShow = [&] { runningAtShow = run.form.Running; };
-    };
-    run.load();
-    EXPECT_EQ(runningAtShow, kTrue);
-    EXPECT_THAT(run.fake.log, ElementsAre("Load", "Show", "WindowState 0", "Top 0", "Left 0", "Width 19200",
-                                          "Height 10800", "ShowCursor 0"));
-    EXPECT_EQ(run.fake.desktop.cursorCount, -1);
-}
-
-TEST(Form1Load, ConfigurationLeavesTheWindowAlone) {
+TEST(Form1Load, ConfigurationBuildsNoGraphAndLeavesTheCursorAlone) {
     Loaded run(kFalse, kTrue);
     run.load();
     EXPECT_EQ(run.fake.desktop.cursorCount, 0);
     EXPECT_EQ(run.form.Running, kFalse);
+    EXPECT_EQ(std::count(run.fake.log.begin(), run.fake.log.end(), "CreateGraph"), 0);
 }
 
-TEST(Form1Unload, RaisesTheCursorCountOnceAndLeavesCancelAlone) {
+TEST(Form1Load, SaverCoversTheScreenHidesTheCursorAndPlaysTheClipFromPath) {
+    Loaded run(kFalse, kFalse);
+    run.fake.profile.files["/opt/tessiva\\tessiva.ini"]["config/path"] = "/clips/";
+    VBBool runningAtShow = kFalse;
+    run.fake.forms.onCreate = [&](fakes::FakeFormWindow& window) {
+        window.onShow = [&] { runningAtShow = run.form.Running; };
+    };
+    EXPECT_THROW(run.load(), ProgramEnded);
+    EXPECT_EQ(runningAtShow, kTrue);
+    const CallLog after = run.afterInitMouse();
+    ASSERT_GE(after.size(), 10u);
+    EXPECT_THAT(CallLog(after.begin(), after.begin() + 10),
+                ElementsAre("Show", "WindowState 0", "Top 0", "Left 0", "Width 19200", "Height 10800", "ShowCursor 0",
+                            "ReadProfile /opt/tessiva\\tessiva.ini config path", "CreateGraph", "Render /clips/vorn.evc"));
+    EXPECT_EQ(run.fake.desktop.cursorCount, -1);
+    EXPECT_EQ(run.fake.log.back(), "End");
+}
+
+TEST(Form1Load, WithoutAPathTheClipNameStandsAlone) {
+    Loaded run(kFalse, kFalse);
+    run.fake.profile.files["/opt/tessiva\\tessiva.ini"]["config/path"] = "/clips";
+    EXPECT_THROW(run.load(), ProgramEnded);
+    EXPECT_EQ(std::count(run.fake.log.begin(), run.fake.log.end(), "Render /clipsvorn.evc"), 1);
+
+    Loaded bare(kFalse, kFalse);
+    EXPECT_THROW(bare.load(), ProgramEnded);
+    EXPECT_EQ(std::count(bare.fake.log.begin(), bare.fake.log.end(), "Render vorn.evc"), 1);
+}
+
+TEST(Form1Unload, ShowsTheCursorOnceAndLetsTheGraphGo) {
     Loaded run(kFalse, kTrue);
     run.load();
     std::int16_t cancel = 0;
     run.form.Form_Unload(cancel);
     EXPECT_EQ(cancel, 0);
     EXPECT_EQ(run.fake.desktop.cursorCount, 1);
+}
+
+TEST(Form1Unload, DuringPlaybackTheLoopEndsQuietly) {
+    Loaded run(kFalse, kFalse);
+    run.fake.forms.endAtYield = 100;  // only an unload can end the loop early
+    run.fake.forms.onYield = [&] {
+        if (run.fake.forms.yields == 3) {
+            std::int16_t cancel = 0;
+            run.form.Form_Unload(cancel);
+        }
+    };
+    EXPECT_NO_THROW(run.load());
+    EXPECT_EQ(run.fake.forms.yields, 3);
+    EXPECT_EQ(run.fake.desktop.cursorCount, 0);
+    EXPECT_TRUE(run.fake.media.lastGraph.expired());
 }
 
 }  // namespace

@@ -1,0 +1,196 @@
+// The full-screen saver, end to end: the real program plays a real clip on a real X server,
+// and real input (through xdotool, as a user's devices would deliver it) ends it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iterator>
+#include <thread>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "child_process.h"
+#include "x_session.h"
+
+namespace tessiva::integration {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Four coloured quadrants (red, lime / blue, yellow) with a white marker moving along the
+// middle, 640x360 for 3 s: scaled whole onto the screen, each quadrant fills a screen quadrant.
+const std::string& quadrantClip() {
+    static const std::string path = [] {
+        const std::string file = std::filesystem::temp_directory_path() / ("tessiva-quadrants-" + std::to_string(getpid()) + ".mp4");
+        const std::string command =
+            "ffmpeg -hide_banner -loglevel error -y -f lavfi -i \"color=c=red:s=320x180:r=30:d=3[a];"
+            "color=c=lime:s=320x180:r=30:d=3[b];color=c=blue:s=320x180:r=30:d=3[c];color=c=yellow:s=320x180:r=30:d=3[d];"
+            "color=c=white:s=40x20:r=30:d=3[m];[a][b]hstack[t];[c][d]hstack[u];[t][u]vstack[q];"
+            "[q][m]overlay=x='mod(t*200\\,600)':y=170\" "
+            "-f lavfi -i sine=frequency=440:duration=3 -c:v libx264 -pix_fmt yuv420p -c:a aac -t 3 -shortest " + file;
+        if (std::system(command.c_str()) != 0) return std::string();
+        return file;
+    }();
+    return path;
+}
+
+class Saver : public ::testing::Test {
+protected:
+    XSession x;
+    ProgramCopy program;
+
+    unsigned long startWith(const std::string& clip) { return startSaver(program, clip, false); }
+
+    // Puts `clip` (or nothing) where the settings say the clip is, and starts the saver.
+    unsigned long startSaver(ProgramCopy& copy, const std::string& clip, bool asFolder) {
+        const std::string folder = copy.folder() + "/clips/";
+        std::filesystem::create_directories(folder);
+        if (asFolder) std::filesystem::create_directories(folder + "vorn.evc");
+        else if (!clip.empty()) std::filesystem::copy_file(clip, folder + "vorn.evc");
+        std::ofstream(copy.folder() + "/Tessiva.ini") << "[config]\nsound=0\npath=" << folder << "\n";
+        copy.start({"/S"});
+        unsigned long window = 0;
+        XSession::waitUntil(
+            [&] {
+                const auto windows = x.viewableWindowsOf(copy.pid());
+                if (windows.empty()) return false;
+                window = windows.front();
+                return true;
+            },
+            5000ms);
+        return window;
+    }
+
+    Rgb pixelAt(int px, int py) {
+        const auto shot = x.capture(x.root(), x.screenWidth(), x.screenHeight());
+        return shot.at(static_cast<std::size_t>(py * x.screenWidth() + px));
+    }
+
+    static bool near(Rgb got, Rgb want) {
+        return std::abs(got.r - want.r) < 40 && std::abs(got.g - want.g) < 40 && std::abs(got.b - want.b) < 40;
+    }
+
+    void expectEndsOn(const char* xdotool) {
+        ASSERT_EQ(std::system(xdotool), 0) << xdotool;
+        const auto status = program.waitForExit(2000ms);
+        ASSERT_TRUE(status.has_value()) << xdotool << " left the saver running";
+        EXPECT_EQ(*status, 0);
+    }
+
+    void expectStillRunningAfter(const char* xdotool) {
+        ASSERT_EQ(std::system(xdotool), 0) << xdotool;
+        EXPECT_FALSE(program.waitForExit(700ms).has_value()) << xdotool << " ended the saver";
+    }
+};
+
+TEST_F(Saver, ShowsTheWholeClipOverTheScreenAndLoopsIt) {
+    ASSERT_FALSE(quadrantClip().empty());
+    ASSERT_NE(startWith(quadrantClip()), 0u);
+    const int w = x.screenWidth();
+    const int h = x.screenHeight();
+    // All four quadrants show: the whole frame, not a magnified corner.
+    ASSERT_TRUE(XSession::waitUntil(
+        [&] {
+            return near(pixelAt(w / 4, h / 4), {255, 0, 0}) && near(pixelAt(3 * w / 4, h / 4), {0, 255, 0}) &&
+                   near(pixelAt(w / 4, 3 * h / 4), {0, 0, 255}) && near(pixelAt(3 * w / 4, 3 * h / 4), {255, 255, 0});
+        },
+        5000ms))
+        << "quadrants not shown";
+    // The marker keeps moving, also after the clip's 3 s: it loops.
+    auto markerRow = [&] {
+        const auto shot = x.capture(x.root(), w, h);
+        std::vector<int> row;
+        for (int px = 0; px < w; px += 4) row.push_back(shot[static_cast<std::size_t>((h / 2) * w + px)].g);
+        return row;
+    };
+    for (int second = 0; second < 5; ++second) {
+        const auto before = markerRow();
+        std::this_thread::sleep_for(150ms);
+        EXPECT_NE(before, markerRow()) << "no change at second " << second;
+        std::this_thread::sleep_for(850ms);
+    }
+    EXPECT_TRUE(x.cursorIsBlank());
+    EXPECT_FALSE(program.waitForExit(0ms).has_value());
+}
+
+TEST_F(Saver, RelativeMouseMovementEndsItThroughTheWatcher) {
+    ASSERT_NE(startWith(quadrantClip()), 0u);
+    std::this_thread::sleep_for(500ms);
+    expectEndsOn("xdotool mousemove_relative 3 3");
+}
+
+TEST_F(Saver, AKeyPressEndsIt) {
+    ASSERT_NE(startWith(quadrantClip()), 0u);
+    std::this_thread::sleep_for(500ms);
+    expectEndsOn("xdotool key a");
+}
+
+TEST_F(Saver, ARightClickOverTheVideoEndsIt) {
+    ASSERT_NE(startWith(quadrantClip()), 0u);
+    std::this_thread::sleep_for(500ms);
+    expectEndsOn("xdotool click 3");
+}
+
+TEST_F(Saver, ScrollingAndALoneShiftLeaveItRunning) {
+    ASSERT_NE(startWith(quadrantClip()), 0u);
+    std::this_thread::sleep_for(500ms);
+    expectStillRunningAfter("xdotool click 4");
+    expectStillRunningAfter("xdotool click 5");
+    expectStillRunningAfter("xdotool key shift");
+    expectStillRunningAfter("xdotool key Left");
+    expectEndsOn("xdotool key Escape");
+}
+
+TEST_F(Saver, ABadClipLeavesABlackScreenThatStillEndsOnInput) {
+    const std::string folder = std::filesystem::temp_directory_path() / ("tessiva-bad-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/empty.mp4").close();
+    std::ofstream(folder + "/text.mp4") << "this is not a video\n";
+    {
+        std::ifstream good(quadrantClip(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(good)), std::istreambuf_iterator<char>());
+        std::ofstream(folder + "/truncated.mp4", std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    }
+    struct Case {
+        const char* name;
+        std::string clip;
+        bool folder;
+    };
+    for (const Case& c : {Case{"missing", "", false}, Case{"empty", folder + "/empty.mp4", false},
+                          Case{"not a video", folder + "/text.mp4", false},
+                          Case{"truncated", folder + "/truncated.mp4", false}, Case{"a folder", "", true}}) {
+        SCOPED_TRACE(c.name);
+        ProgramCopy copy;
+        const unsigned long window = startSaver(copy, c.clip, c.folder);
+        ASSERT_NE(window, 0u);
+        const Geometry g = x.geometry(window);
+        EXPECT_EQ(g.width, x.screenWidth());
+        EXPECT_EQ(g.height, x.screenHeight());
+        std::this_thread::sleep_for(700ms);
+        // No error box over the blank screen, and nothing crashed.
+        EXPECT_EQ(x.viewableWindowsOf(copy.pid()).size(), 1u);
+        EXPECT_FALSE(copy.waitForExit(0ms).has_value());
+        EXPECT_TRUE(near(pixelAt(x.screenWidth() / 2, x.screenHeight() / 2), {0, 0, 0}));
+        ASSERT_EQ(std::system("xdotool key space"), 0);
+        const auto status = copy.waitForExit(2000ms);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(*status, 0);
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(Saver, AWindowClosedByTheWindowManagerEndsQuietly) {
+    const unsigned long window = startWith(quadrantClip());
+    ASSERT_NE(window, 0u);
+    std::this_thread::sleep_for(500ms);
+    x.requestClose(window);
+    const auto status = program.waitForExit(3000ms);
+    ASSERT_TRUE(status.has_value()) << "still running after the close";
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(program.standardError().find("Run-time error"), std::string::npos) << program.standardError();
+}
+
+}  // namespace
+}  // namespace tessiva::integration
