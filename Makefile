@@ -1,7 +1,7 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    builds and starts the full-screen saver
 #   make test   builds and runs every test (unit and integration) through ctest
-.PHONY: all setup build run test asan fuzz clean
+.PHONY: all setup build run test asan bench fuzz clean
 
 all: build
 
@@ -22,6 +22,10 @@ asan: setup
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Prints numbers against baselines on the same clip; not part of `make test`.
+bench: setup
+	scripts/bench.sh
 
 # Each fuzzer runs for 60 s; not part of `make test`.
 fuzz:

@@ -9,7 +9,7 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-x
   libgtest-dev libgmock-dev
-  xvfb openbox xdotool x11-utils imagemagick fonts-liberation ffmpeg
+  xvfb openbox xdotool x11-utils imagemagick fonts-liberation ffmpeg xdg-utils
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
