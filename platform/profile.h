@@ -25,6 +25,10 @@ public:
     // leaving everything else as it was. A failure says why (the path and the system's reason).
     virtual Status writePrivateProfileString(const std::string& section, const std::string& key,
                                              const std::string& value, const std::string& file) = 0;
+
+    // The file these functions reach for `file`, spelled as the desktop shows paths, for
+    // messages that must tell a user which file is meant.
+    virtual std::string fileName(const std::string& file) = 0;
 };
 
 }  // namespace tessiva

@@ -35,7 +35,7 @@ void ConfigDialog::ConfigureDialog() {
     }
     const std::string file = settingsFile(m_platform.forms);
     const std::string stored = ReadIni(m_platform.profile, file, "config", "sound", "1");
-    check(me.setValue(Check1, storedCheckValue(stored, file)));
+    check(me.setValue(Check1, storedCheckValue(stored, m_platform.profile.fileName(file))));
     check(me.setBorderStyle(3));
     check(me.setCaption("Configure"));
 }

@@ -614,4 +614,12 @@ Status PosixProfile::writePrivateProfileString(const std::string& section, const
     }
 }
 
+std::string PosixProfile::fileName(const std::string& file) {
+    try {
+        return resolvePath(file);
+    } catch (...) {
+        return file;
+    }
+}
+
 }  // namespace tessiva

@@ -45,6 +45,8 @@ public:
 
     Status writePrivateProfileString(const std::string& section, const std::string& key,
                                      const std::string& value, const std::string& file) override;
+
+    std::string fileName(const std::string& file) override;
 };
 
 }  // namespace tessiva

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/qt/qt_form_window.h"
@@ -46,6 +47,7 @@ double QtForms::screenHeight() {
 std::string QtForms::appPath() { return QCoreApplication::applicationDirPath().toStdString(); }
 
 void QtForms::messageBox(const std::string& text) {
+    std::fprintf(stderr, "Tessiva: %s\n", text.c_str());
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tessiva"), QString::fromStdString(text), QMessageBox::Ok,
                     m_window.get());
     box.exec();

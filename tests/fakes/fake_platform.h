@@ -207,6 +207,11 @@ public:
         files[file][section + "/" + key] = value;
         return Status::success();
     }
+    std::string fileName(const std::string& file) override {
+        std::string name = file;
+        for (char& c : name) c = c == '\\' ? '/' : c;
+        return name;
+    }
 
 private:
     CallLog& m_log;

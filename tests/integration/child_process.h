@@ -7,9 +7,20 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessiva::integration {
+
+// How to start the copy beyond its arguments.
+struct StartOptions {
+    // Variables set (or replaced) in the program's environment, e.g. PATH.
+    std::vector<std::pair<std::string, std::string>> environment;
+    // Runs the program as user "nobody", so that file permissions apply even when the tests
+    // run as root. Needs root; the folder must let nobody in (its mode is the caller's
+    // choice). The program gets an XDG_RUNTIME_DIR of nobody's own.
+    bool asNobody = false;
+};
 
 class ProgramCopy {
 public:
@@ -23,6 +34,7 @@ public:
     // Starts the copy with these arguments; `unsetDisplay` starts it without DISPLAY.
     pid_t start(const std::vector<std::string>& arguments, bool unsetDisplay = false,
                 const std::string& displayOverride = {});
+    pid_t startWith(const std::vector<std::string>& arguments, const StartOptions& options);
     pid_t pid() const { return m_pid; }
 
     // The exit status once the process has ended, or nothing when it is still running then.
@@ -30,7 +42,11 @@ public:
     std::string standardError() const;
 
 private:
+    pid_t launch(const std::vector<std::string>& arguments, const StartOptions& options, bool unsetDisplay,
+                 const std::string& displayOverride);
+
     std::string m_folder;
+    std::string m_runtimeFolder;  // nobody's XDG_RUNTIME_DIR, made on demand
     pid_t m_pid = -1;
 };
 

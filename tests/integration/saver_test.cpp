@@ -21,9 +21,23 @@ using namespace std::chrono_literals;
 
 // Four coloured quadrants (red, lime / blue, yellow) with a white marker moving along the
 // middle, 640x360 for 3 s: scaled whole onto the screen, each quadrant fills a screen quadrant.
+std::string quadrantClipPath() {
+    return std::filesystem::temp_directory_path() / ("tessiva-quadrants-" + std::to_string(getpid()) + ".mp4");
+}
+
+// The clip is made once per run and goes with it.
+class ClipCleanup : public ::testing::Environment {
+public:
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove(quadrantClipPath(), ignored);
+    }
+};
+const auto* const g_cleanup = ::testing::AddGlobalTestEnvironment(new ClipCleanup);
+
 const std::string& quadrantClip() {
     static const std::string path = [] {
-        const std::string file = std::filesystem::temp_directory_path() / ("tessiva-quadrants-" + std::to_string(getpid()) + ".mp4");
+        const std::string file = quadrantClipPath();
         const std::string command =
             "ffmpeg -hide_banner -loglevel error -y -f lavfi -i \"color=c=red:s=320x180:r=30:d=3[a];"
             "color=c=lime:s=320x180:r=30:d=3[b];color=c=blue:s=320x180:r=30:d=3[c];color=c=yellow:s=320x180:r=30:d=3[d];"
@@ -51,15 +65,14 @@ protected:
         else if (!clip.empty()) std::filesystem::copy_file(clip, folder + "vorn.evc");
         std::ofstream(copy.folder() + "/Tessiva.ini") << "[config]\nsound=0\npath=" << folder << "\n";
         copy.start({"/S"});
-        unsigned long window = 0;
+        // The saver shows itself first and then covers the screen: wait until it does.
+        const unsigned long window = x.waitForWindowOf(copy.pid(), 5000ms);
         XSession::waitUntil(
             [&] {
-                const auto windows = x.viewableWindowsOf(copy.pid());
-                if (windows.empty()) return false;
-                window = windows.front();
-                return true;
+                const Geometry g = x.geometry(window);
+                return g.width == x.screenWidth() && g.height == x.screenHeight();
             },
-            5000ms);
+            3000ms);
         return window;
     }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -38,19 +39,7 @@ protected:
     XSession x;
     ProgramCopy program;
 
-    // The program's one viewable window, once it has one.
-    unsigned long waitForWindow(std::chrono::milliseconds timeout = 5000ms) {
-        unsigned long found = 0;
-        XSession::waitUntil(
-            [&] {
-                const auto windows = x.viewableWindowsOf(program.pid());
-                if (windows.empty()) return false;
-                found = windows.front();
-                return true;
-            },
-            timeout);
-        return found;
-    }
+    unsigned long waitForWindow() { return x.waitForWindowOf(program.pid(), 5000ms); }
 
     void expectEndsAtOnceWithoutAWindow(const std::vector<std::string>& arguments) {
         ProgramCopy copy;
@@ -77,6 +66,12 @@ TEST_F(StartupModes, SaverCoversTheScreenWithoutFrameAndHoldsTheFocus) {
         << "+" << x.geometry(window).y;
     for (int extent : x.frameExtents(window)) EXPECT_EQ(extent, 0);
     EXPECT_TRUE(XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms));
+    if (std::string(std::getenv("TESSIVA_TEST_WM") ? std::getenv("TESSIVA_TEST_WM") : "") == "yes") {
+        // Told to the window manager, so that it keeps the saver above panels.
+        const auto state = x.netWmState(window);
+        EXPECT_NE(std::find(state.begin(), state.end(), "_NET_WM_STATE_FULLSCREEN"), state.end());
+        EXPECT_NE(std::find(state.begin(), state.end(), "_NET_WM_STATE_ABOVE"), state.end());
+    }
     EXPECT_FALSE(program.waitForExit(0ms).has_value());
 }
 

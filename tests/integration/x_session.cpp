@@ -66,6 +66,42 @@ std::vector<unsigned long> XSession::viewableWindowsOf(pid_t pid) {
     return out;
 }
 
+unsigned long XSession::waitForWindowOf(pid_t pid, std::chrono::milliseconds timeout) {
+    unsigned long found = 0;
+    waitUntil(
+        [&] {
+            const auto windows = viewableWindowsOf(pid);
+            if (windows.empty()) return false;
+            found = windows.front();
+            return true;
+        },
+        timeout);
+    return found;
+}
+
+std::vector<std::string> XSession::netWmState(unsigned long window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<std::string> names;
+    const Atom atom = XInternAtom(m_display, "_NET_WM_STATE", False);
+    if (XGetWindowProperty(m_display, window, atom, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) ==
+            Success &&
+        data != nullptr) {
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            char* name = XGetAtomName(m_display, atoms[i]);
+            if (name != nullptr) {
+                names.emplace_back(name);
+                XFree(name);
+            }
+        }
+    }
+    if (data != nullptr) XFree(data);
+    return names;
+}
+
 std::string XSession::title(unsigned long window) {
     char* name = nullptr;
     std::string text;

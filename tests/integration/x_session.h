@@ -36,6 +36,10 @@ public:
 
     // Viewable windows whose _NET_WM_PID is `pid`, anywhere in the tree.
     std::vector<unsigned long> viewableWindowsOf(pid_t pid);
+    // The program's first viewable window once it has one, or 0 when the time is up.
+    unsigned long waitForWindowOf(pid_t pid, std::chrono::milliseconds timeout);
+    // The names of the window's _NET_WM_STATE atoms.
+    std::vector<std::string> netWmState(unsigned long window);
     std::string title(unsigned long window);
     Geometry geometry(unsigned long window);
     std::vector<unsigned long> children(unsigned long window);

@@ -72,7 +72,7 @@ TEST(DialogSetUp, StoredValuesTheBoxRefusesStopTheLoadWithAClearReport) {
             ADD_FAILURE() << c.stored << " was taken";
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), c.error) << c.stored;
-            EXPECT_THAT(error.description(), HasSubstr(kFile));
+            EXPECT_THAT(error.description(), HasSubstr("/opt/tessiva/Tessiva.ini"));
             EXPECT_THAT(error.description(), HasSubstr("\"sound\""));
             EXPECT_THAT(error.description(), HasSubstr(std::string("\"") + c.stored + "\""));
             EXPECT_THAT(error.description(), HasSubstr("0, 1 or 2"));

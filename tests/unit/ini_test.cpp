@@ -28,6 +28,7 @@ public:
                 (override));
     MOCK_METHOD(Status, writePrivateProfileString,
                 (const std::string&, const std::string&, const std::string&, const std::string&), (override));
+    MOCK_METHOD(std::string, fileName, (const std::string&), (override));
 };
 
 TEST(ReadIni, HandsTheProfileASpaceFilledBufferAndItsArguments) {

@@ -250,6 +250,8 @@ TEST(ProfileFileName, NamesDifferingInCaseShareTheSmallestName) {
     }
     ASSERT_TRUE(write(dir.programName("tessiva.ini"), "S", "k", "new").ok());
     EXPECT_EQ(readBytes(dir.path("TESSIVA.INI")), "[S]\nk=new\n");
+    // Messages name the file that was reached, as a path of this desktop.
+    EXPECT_EQ(PosixProfile().fileName(dir.programName("Tessiva.ini")), dir.path("TESSIVA.INI"));
     EXPECT_EQ(readBytes(dir.path("tessiva.ini")), "[S]\nk=lower\n");
     EXPECT_EQ(readBytes(dir.path("Tessiva.ini")), "[S]\nk=mixed\n");
 }
