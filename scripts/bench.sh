@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the optimised program (the release preset, in build-release/) and runs the benchmark
+# driver on a fresh Xvfb of its own: the program against gst-launch-1.0 playbin and mpv on the
+# same clip, in the same run. Prints a table of numbers; it never fails on a number.
+#   scripts/bench.sh [--debug]
+# Environment: BENCH_RUNS (3), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
+# BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
+# BENCH_ONLY=cpu,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder).
+# Installs what only the benchmark needs, and only what is missing; runs apt-get through sudo
+# when not root; never asks questions.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/setup.sh
+
+packages=(mpv gstreamer1.0-tools libxdamage-dev libxtst-dev)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq </dev/null
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+cmake --preset release
+if ! cmake --build --preset release --target tessiva_bench; then
+  echo "bench.sh: cannot build tessiva_bench (is tests/bench added to tests/CMakeLists.txt?)" >&2
+  exit 1
+fi
+
+exec tests/integration/run-under-xvfb.sh -- build-release/tests/bench/tessiva_bench "$@"
