@@ -299,8 +299,12 @@ Status GstGraph::getCurrentPosition(double& seconds) {
     if (!m_pipeline) return Status::success();
     std::optional<double> queried;
     if (m_tracker.wantsQuery()) {
+        // The loop asks on every pass: the video sink answers from the clock, where the
+        // pipeline would walk all of playbin's bins to ask each sink in turn.
         gint64 position = 0;
-        if (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0) {
+        GstElement* sink = m_output.sink();
+        if ((sink != nullptr && gst_element_query_position(sink, GST_FORMAT_TIME, &position) && position >= 0) ||
+            (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)) {
             queried = static_cast<double>(position) / kNanosecondsPerSecond;
         }
     }

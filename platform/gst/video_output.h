@@ -32,6 +32,8 @@ public:
     // is the reason alone, for the render that needed the sink.
     Status create(unsigned long window, int width, int height);
     GstElement* element() const { return m_element.get(); }
+    // The X sink itself, which answers position queries without a walk over the pipeline.
+    GstElement* sink() const { return m_sink.get(); }
 
     // The window has a new size.
     void resize(int width, int height);
