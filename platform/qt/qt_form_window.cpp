@@ -105,7 +105,6 @@ QtFormWindow::QtFormWindow(QtForms& forms, const FormDefinition& definition, For
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     applyBackground();
-    m_pictureId = definition.picture;
     m_picture = picturePixmap(definition.picture);
     buildControls(definition);
     applyTabOrder(definition);
@@ -307,7 +306,6 @@ PictureId QtFormWindow::picture(ControlIndex index) {
 }
 
 Status QtFormWindow::setPicture(PictureId picture) {
-    m_pictureId = picture;
     m_picture = picturePixmap(picture);
     update();
     return Status::success();
@@ -372,20 +370,21 @@ void QtFormWindow::keyPressEvent(QKeyEvent* event) {
     guarded([&] { m_events.Form_KeyPress(keyAscii); });
 }
 
+// Mouse events reach the program with the button, the shift state and a place in twips.
+template <class Handler>
+void QtFormWindow::forwardMouse(QMouseEvent* event, Qt::MouseButtons buttons, Handler handler) {
+    const double twipsPerPixel = toTwips(1);
+    const float x = static_cast<float>(twipsPerPixel * event->position().x());
+    const float y = static_cast<float>(twipsPerPixel * event->position().y());
+    guarded([&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
+}
+
 void QtFormWindow::mousePressEvent(QMouseEvent* event) {
-    const QPointF at = event->position();
-    guarded([&] {
-        m_events.Form_MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()),
-                                static_cast<float>(toTwips(1) * at.x()), static_cast<float>(toTwips(1) * at.y()));
-    });
+    forwardMouse(event, event->button(), &FormEvents::Form_MouseDown);
 }
 
 void QtFormWindow::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = event->position();
-    guarded([&] {
-        m_events.Form_MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()),
-                                static_cast<float>(toTwips(1) * at.x()), static_cast<float>(toTwips(1) * at.y()));
-    });
+    forwardMouse(event, event->buttons(), &FormEvents::Form_MouseMove);
 }
 
 }  // namespace tessiva

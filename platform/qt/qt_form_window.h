@@ -53,12 +53,13 @@ private:
     void applyTabOrder(const FormDefinition& definition);
     void applyBackground();
     void followScreenCover();
+    template <class Handler>
+    void forwardMouse(QMouseEvent* event, Qt::MouseButtons buttons, Handler handler);
 
     QtForms& m_forms;
     FormEvents& m_events;
     std::vector<ControlDefinition> m_definitions;
     std::vector<QWidget*> m_controls;
-    PictureId m_pictureId = PictureId::None;
     QPixmap m_picture;
     std::int16_t m_borderStyle = 0;
 };
