@@ -11,9 +11,9 @@ void MouseWatcher::InitMouse() {
     check(m_platform.input.createDirectX8(Dx));
     check(Dx->directInputCreate(DI));
     check(DI->createDevice("guid_SysMouse", Mouse));
-    check(Mouse->setCommonDataFormat(dinput::DIFORMAT_MOUSE));
-    check(Mouse->setCooperativeLevel(watcherWindow(), dinput::DISCL_NONEXCLUSIVE | dinput::DISCL_BACKGROUND));
-    check(Mouse->setProperty("DIPROP_BUFFERSIZE", DiPropLong{dinput::DIPH_DEVICE, 0, 10}));
+    check(Mouse->setCommonDataFormat(dinput::kDiFormatMouse));
+    check(Mouse->setCooperativeLevel(watcherWindow(), dinput::kDisclNonExclusive | dinput::kDisclBackground));
+    check(Mouse->setProperty("DIPROP_BUFFERSIZE", DiPropLong{dinput::kDiphDevice, 0, 10}));
     // The handle is stored before the event is tied to the device, so it is in place before
     // the first notification can come.
     check(Dx->createEvent(*this, MouseEvent));
@@ -31,9 +31,9 @@ void MouseWatcher::DirectXEvent8_DXCallback(std::int32_t eventid) {
         for (std::int32_t i = 0; i < count; ++i) {
             if (i >= static_cast<std::int32_t>(records.size())) throw RuntimeError(9, "Subscript out of range");
             switch (records[static_cast<std::size_t>(i)].lOfs) {
-            case dinput::DIMOFS_X:
-            case dinput::DIMOFS_Y:
-            case dinput::DIMOFS_BUTTON0:
+            case dinput::kDimofsX:
+            case dinput::kDimofsY:
+            case dinput::kDimofsButton0:
                 if (!inputEndsProgram(m_flags)) return;
                 m_platform.forms.endProgram();
             default: break;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/basic_types.h"
+#include "platform/window_style.h"
 
 namespace tessiva {
 
@@ -14,14 +15,12 @@ struct ClientRect {
 };
 
 namespace win {
-inline constexpr std::int32_t GWL_STYLE = -16;
-inline constexpr std::int32_t GWL_HWNDPARENT = -8;
-inline constexpr std::int32_t WS_CHILD = 0x40000000;
-inline constexpr std::int32_t WS_VISIBLE = 0x10000000;
-inline constexpr std::uint32_t SWP_NOZORDER = 0x04;
-inline constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
-inline constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
-inline constexpr std::int32_t SW_HIDE = 0;
+inline constexpr std::int32_t kGwlStyle = -16;
+inline constexpr std::int32_t kGwlHwndParent = -8;
+inline constexpr std::uint32_t kSwpNoZOrder = 0x04;
+inline constexpr std::uint32_t kSwpNoActivate = 0x10;
+inline constexpr std::uint32_t kSwpShowWindow = 0x40;
+inline constexpr std::int32_t kSwHide = 0;
 }  // namespace win
 
 class Desktop {

@@ -4,14 +4,38 @@
 // process-wide services. Places and sizes cross this seam in twips (1/1440 inch); each layer
 // converts to its own units at the screen's logical DPI.
 //
+// What every forms layer guarantees, beyond the signatures:
+// - Threads. Every handler of FormEvents runs on the interface thread, one at a time, only
+//   while that thread is idle (runUntilUnloaded) or inside yield(). endProgram() may come
+//   from any thread.
+// - The yield handles every window event that is pending, then may wait for the next one,
+//   but never longer than 10 ms in all. The playback loop calls it on every pass: a yield
+//   that doesn't wait costs a whole core; one that waits without a bound stalls the loop.
+// - The event boundary. No exception crosses into the framework: every handler runs through
+//   guarded() (platform/error_boundary.h), which reports a RuntimeError and ends the process
+//   with status 1 once the report is dismissed. While that report is up, the window delivers
+//   no input to the handlers and endProgram() waits for the report's end (platform/
+//   process_end.h), so reaching for the box's button can't end the program with status 0.
+// - The window after unload. Unloading (the desktop's close command, or the preview host
+//   going away) runs Form_Unload once; unless it cancels, the window is gone for good. Every
+//   FormWindow call after that does nothing and answers success, show() included, and the
+//   getters answer what they last did: Main may still call Show after a saver whose window
+//   was unloaded inside the playback loop, and that must end quietly, not as an error. A
+//   layer whose native window is destroyed (Win32) keeps answering from its own object.
+// - Text is UTF-8 in every std::string that crosses the seam: captions, paths, the command
+//   line, messages. A layer whose desktop speaks another encoding converts at its own edge
+//   (Win32: UTF-16 for the wide calls, the ANSI code page for the *A calls).
+// - Colours are 0xRRGGBB (platform/color.h converts to the desktop's own order).
+//
 // Failures: setters answer a Status; load() lets a RuntimeError from the Load handler pass
-// to its caller. endProgram() never returns and may be called from any thread.
+// to its caller. endProgram() and reportAndExit() never return.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/basic_types.h"
+#include "platform/runtime_error.h"
 #include "platform/status.h"
 
 namespace tessiva {
@@ -107,10 +131,17 @@ public:
     virtual std::string appPath() = 0;
     // A modal message box titled with the program's name; returns once it is dismissed.
     virtual void messageBox(const std::string& text) = 0;
-    // Handles every pending window event before it returns.
+    // Handles every pending window event, then waits for more for at most 10 ms.
     virtual void yield() = 0;
-    // Stops the process at once with status 0; no further handler runs.
+    // After Main has returned: handles window events for as long as the window stays loaded,
+    // and returns once it has been unloaded (at once when it is not loaded).
+    virtual void runUntilUnloaded() = 0;
+    // Stops the process at once with status 0; no further handler runs, nothing is torn down.
+    // While a run-time error report is up, it waits for that report to end the process.
     [[noreturn]] virtual void endProgram() = 0;
+    // The run-time error report: the text of reportText() on stderr and in a modal box
+    // titled with the program's name; the process ends with status 1 once it is dismissed.
+    [[noreturn]] virtual void reportAndExit(const RuntimeError& error) = 0;
 };
 
 }  // namespace tessiva

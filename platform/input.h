@@ -26,22 +26,22 @@ struct DeviceObjectData {
 };
 
 namespace dinput {
-inline constexpr std::int32_t DIFORMAT_MOUSE = 2;
-inline constexpr std::int32_t DISCL_NONEXCLUSIVE = 2;
-inline constexpr std::int32_t DISCL_BACKGROUND = 8;
-inline constexpr std::int32_t DIPH_DEVICE = 0;
+inline constexpr std::int32_t kDiFormatMouse = 2;
+inline constexpr std::int32_t kDisclNonExclusive = 2;
+inline constexpr std::int32_t kDisclBackground = 8;
+inline constexpr std::int32_t kDiphDevice = 0;
 // Object offsets of the mouse format.
-inline constexpr std::int32_t DIMOFS_X = 0;
-inline constexpr std::int32_t DIMOFS_Y = 4;
-inline constexpr std::int32_t DIMOFS_Z = 8;
-inline constexpr std::int32_t DIMOFS_BUTTON0 = 12;
-inline constexpr std::int32_t DIMOFS_BUTTON1 = 13;
-inline constexpr std::int32_t DIMOFS_BUTTON2 = 14;
-inline constexpr std::int32_t DIMOFS_BUTTON3 = 15;
+inline constexpr std::int32_t kDimofsX = 0;
+inline constexpr std::int32_t kDimofsY = 4;
+inline constexpr std::int32_t kDimofsZ = 8;
+inline constexpr std::int32_t kDimofsButton0 = 12;
+inline constexpr std::int32_t kDimofsButton1 = 13;
+inline constexpr std::int32_t kDimofsButton2 = 14;
+inline constexpr std::int32_t kDimofsButton3 = 15;
 }  // namespace dinput
 
 struct DiPropLong {
-    std::int32_t lHow = dinput::DIPH_DEVICE;
+    std::int32_t lHow = dinput::kDiphDevice;
     std::int32_t lObj = 0;
     std::int32_t lData = 0;
 };

@@ -10,6 +10,7 @@
 
 #include "platform/basic_types.h"
 #include "platform/status.h"
+#include "platform/window_style.h"
 
 namespace tessiva {
 
@@ -25,7 +26,7 @@ public:
 class VideoWindow {
 public:
     virtual ~VideoWindow() = default;
-    virtual Status putWindowStyle(std::int32_t style) = 0;  // WS_VISIBLE shows the video window
+    virtual Status putWindowStyle(std::int32_t style) = 0;  // win::kWsVisible shows the video window
     virtual Status putTop(std::int32_t top) = 0;
     virtual Status putLeft(std::int32_t left) = 0;
     virtual Status putWidth(std::int32_t width) = 0;

@@ -51,7 +51,7 @@ void MediaGraph::OpenDShowFile(const std::string& Filename) {
     step([&] { check(set(BasicAudio).putVolume(soundOn ? 0 : -10000)); });
     step([&] { check(set(BasicAudio).putBalance(0)); });
     step([&] { VideoWindow = queryFrom<tessiva::VideoWindow>(MediaControl); });
-    step([&] { check(set(VideoWindow).putWindowStyle(win::WS_VISIBLE)); });
+    step([&] { check(set(VideoWindow).putWindowStyle(win::kWsVisible)); });
     step([&] { check(set(VideoWindow).putTop(0)); });
     step([&] { check(set(VideoWindow).putLeft(0)); });
     step([&] { check(set(VideoWindow).putWidth(roundToLong(window().scaleWidth()))); });
@@ -86,9 +86,9 @@ void MediaGraph::RunPlaybackLoop(const VBBool& running) {
             check(set(MediaControl).run());
         }
         m_platform.forms.yield();
-        // The window was unloaded inside the yield and its Unload handler let the graph go:
-        // the saver is over, and nothing is left to play or to report.
-        if (graphRemoved()) return;
+        // The window was unloaded inside the yield: the saver is over, even where the Unload
+        // handler could not let the graph go, and nothing is left to play or to report.
+        if (windowUnloaded()) return;
     }
 }
 

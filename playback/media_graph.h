@@ -32,9 +32,10 @@ protected:
     ~MediaGraph() = default;
     // The window the video shows in.
     virtual FormWindow& window() = 0;
+    // True once the window has been unloaded, whatever became of the graph then.
+    virtual bool windowUnloaded() const = 0;
 
 private:
-    bool graphRemoved() const { return !MediaControl && !BasicAudio && !VideoWindow && !MediaPosition; }
     Platform& m_platform;
 };
 

@@ -4,7 +4,7 @@
 #include "platform/runtime_error.h"
 #include "settings/ini.h"
 #include "settings/settings_file.h"
-#include "window/form1_definition.h"
+#include "window/form1_controls.h"
 
 namespace tessiva {
 namespace {
@@ -60,7 +60,7 @@ void ConfigDialog::Label3_Click() { openLink(std::string(kPublisherAddress) + "/
 void ConfigDialog::Label4_Click() { openLink(kCodecAddress); }
 
 void ConfigDialog::openLink(const std::string& address) {
-    (void)m_platform.desktop.shellExecute(window().hWnd(), "open", address, "0", "0", win::SW_HIDE);
+    (void)m_platform.desktop.shellExecute(window().hWnd(), "open", address, "0", "0", win::kSwHide);
 }
 
 }  // namespace tessiva

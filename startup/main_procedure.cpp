@@ -16,12 +16,12 @@ void embedInHost(Platform& platform, Form1& form, NativeHandle host) {
     Desktop& desktop = platform.desktop;
     ClientRect rect;
     (void)desktop.getClientRect(host, rect);
-    const std::int32_t style = desktop.getWindowLong(form.hWnd(), win::GWL_STYLE);
-    (void)desktop.setWindowLong(form.hWnd(), win::GWL_STYLE, style | win::WS_CHILD);
+    const std::int32_t style = desktop.getWindowLong(form.hWnd(), win::kGwlStyle);
+    (void)desktop.setWindowLong(form.hWnd(), win::kGwlStyle, style | win::kWsChild);
     (void)desktop.setParent(form.hWnd(), host);
-    (void)desktop.setWindowLong(form.hWnd(), win::GWL_HWNDPARENT, static_cast<std::int32_t>(host));
+    (void)desktop.setWindowLong(form.hWnd(), win::kGwlHwndParent, static_cast<std::int32_t>(host));
     (void)desktop.setWindowPos(form.hWnd(), 0, 0, 0, rect.Right, rect.Bottom,
-                               win::SWP_NOZORDER | win::SWP_NOACTIVATE | win::SWP_SHOWWINDOW);
+                               win::kSwpNoZOrder | win::kSwpNoActivate | win::kSwpShowWindow);
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload(std::int16_t& /*Cancel*/) {
+    // The playback loop, if the unload came inside one of its yields, ends on this record.
+    m_unloaded = true;
     (void)m_platform.desktop.showCursor(kTrue);
     RemoveDShow();
 }

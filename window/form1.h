@@ -39,10 +39,12 @@ public:
 
 private:
     NativeHandle watcherWindow() override { return hWnd(); }
+    bool windowUnloaded() const override { return m_unloaded; }
 
     Platform& m_platform;
     const ModeFlags& m_flags;
     FormWindow* m_window = nullptr;
+    bool m_unloaded = false;
 };
 
 }  // namespace tessiva

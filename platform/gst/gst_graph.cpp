@@ -235,7 +235,7 @@ void GstGraph::applyBalance() {
 // ---- VideoWindow ----
 
 Status GstGraph::putWindowStyle(std::int32_t style) {
-    follow(m_window.setVisible((style & kVisibleStyle) != 0));
+    follow(m_window.setVisible((style & win::kWsVisible) != 0));
     return Status::success();
 }
 

@@ -41,8 +41,6 @@ class GstGraph final : public MediaControl,
                        public MediaPosition,
                        public std::enable_shared_from_this<GstGraph> {
 public:
-    // WS_VISIBLE: the window style bit that shows the video window.
-    static constexpr std::int32_t kVisibleStyle = 0x10000000;
     // How long a clip may take to show its first frame before we give up on it.
     static constexpr int kPrerollSeconds = 5;
 

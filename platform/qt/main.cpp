@@ -1,6 +1,5 @@
-// The Linux composition root: builds the real platform on Qt, X11 and POSIX, hands it to
-// Main, and keeps the interface thread's event loop running for as long as the window stays
-// loaded.
+// The Linux composition root: builds the real platform on Qt, GStreamer, X11 and POSIX and
+// hands it to the program, which never returns.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -8,15 +7,12 @@
 
 #include "platform/gst/gst_media.h"
 #include "platform/posix/private_profile.h"
-#include "platform/qt/error_report.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/x11/x_connection.h"
 #include "platform/xinput/xinput_mouse.h"
-#include "startup/main_procedure.h"
-#include "startup/mode_flags.h"
+#include "startup/run_program.h"
 #include "startup/switches.h"
-#include "window/form1.h"
 
 int main(int argc, char** argv) {
     // Qt would take options such as -reverse or -platform out of argv: the program's own
@@ -53,9 +49,5 @@ int main(int argc, char** argv) {
     tessiva::GstMedia media;
     tessiva::XInputMouse input;
     tessiva::Platform platform{forms, desktop, profile, media, input};
-    tessiva::ModeFlags flags;
-    tessiva::Form1 form(platform, flags);
-
-    tessiva::guarded([&] { tessiva::Main(platform, flags, form); });
-    return forms.runUntilUnloaded();
+    tessiva::runProgram(platform);
 }

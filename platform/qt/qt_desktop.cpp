@@ -48,13 +48,13 @@ std::int32_t QtDesktop::getClientRect(NativeHandle window, ClientRect& rect) {
 std::int32_t QtDesktop::getWindowLong(NativeHandle window, std::int32_t index) {
     if (!isOurs(window)) return 0;
     switch (index) {
-    case win::GWL_STYLE: {
+    case win::kGwlStyle: {
         std::int32_t style = m_style;
         if (m_forms.window()->borderStyle() == 3) style |= kCaptionAndSystemMenu;
-        if (m_forms.window()->isVisible()) style |= win::WS_VISIBLE;
+        if (m_forms.window()->isVisible()) style |= win::kWsVisible;
         return style;
     }
-    case win::GWL_HWNDPARENT: return static_cast<std::int32_t>(m_owner);
+    case win::kGwlHwndParent: return static_cast<std::int32_t>(m_owner);
     default: return 0;
     }
 }
@@ -64,16 +64,16 @@ std::int32_t QtDesktop::setWindowLong(NativeHandle window, std::int32_t index, s
     const std::int32_t previous = getWindowLong(window, index);
     QtFormWindow* form = m_forms.window();
     switch (index) {
-    case win::GWL_STYLE:
-        m_style = value & ~win::WS_VISIBLE;
-        if ((value & win::WS_CHILD) != 0) {
+    case win::kGwlStyle:
+        m_style = value & ~win::kWsVisible;
+        if ((value & win::kWsChild) != 0) {
             // A child window is never activated and never takes the focus by itself.
             // Attributes only: changing window flags would recreate the X window and its id.
             form->setAttribute(Qt::WA_ShowWithoutActivating, true);
             form->setAttribute(Qt::WA_X11DoNotAcceptFocus, true);
         }
         return previous;
-    case win::GWL_HWNDPARENT:
+    case win::kGwlHwndParent:
         m_owner = value;
         return previous;
     default: return 0;
@@ -101,11 +101,11 @@ std::int32_t QtDesktop::setWindowPos(NativeHandle window, NativeHandle /*insertA
     QtFormWindow* form = m_forms.window();
     // Device pixels are Qt's pixels here: the program runs without Qt's high-DPI scaling.
     form->setGeometry(x, y, std::max(cx, 1), std::max(cy, 1));
-    if ((flags & win::SWP_SHOWWINDOW) != 0) {
-        if ((flags & win::SWP_NOACTIVATE) != 0) form->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if ((flags & win::kSwpShowWindow) != 0) {
+        if ((flags & win::kSwpNoActivate) != 0) form->setAttribute(Qt::WA_ShowWithoutActivating, true);
         form->QWidget::show();
     }
-    if ((flags & win::SWP_NOZORDER) == 0) form->raise();
+    if ((flags & win::kSwpNoZOrder) == 0) form->raise();
     return 1;
 }
 

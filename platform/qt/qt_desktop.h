@@ -5,8 +5,8 @@
 // never existed, the form is unloaded from the event loop, as the desktop would when a
 // window's parent goes away.
 //
-// Style bits of our window are kept here: X11 has none. WS_CHILD makes the window one that
-// is never activated; WS_VISIBLE is read from the window.
+// Style bits of our window are kept here: X11 has none. kWsChild makes the window one that
+// is never activated; kWsVisible is read from the window.
 #include <QSocketNotifier>
 #include <memory>
 

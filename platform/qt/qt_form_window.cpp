@@ -14,7 +14,8 @@
 #include <cmath>
 #include <functional>
 
-#include "platform/qt/error_report.h"
+#include "platform/color.h"
+#include "platform/error_boundary.h"
 #include "platform/qt/pictures.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/runtime_error.h"
@@ -115,7 +116,7 @@ void QtFormWindow::buildControls(const FormDefinition& definition) {
         const ControlDefinition& def = definition.controls[i];
         const auto index = static_cast<ControlIndex>(i);
         const QString caption = QString::fromStdString(def.caption);
-        auto click = [this, index] { guarded([&] { m_events.Control_Click(index); }); };
+        auto click = [this, index] { guarded(m_forms, [&] { m_events.Control_Click(index); }); };
         QWidget* widget = nullptr;
         switch (def.kind) {
         case ControlKind::CommandButton: {
@@ -162,7 +163,7 @@ void QtFormWindow::buildControls(const FormDefinition& definition) {
         }
         if (def.foreColor) {
             QPalette palette = widget->palette();
-            palette.setColor(QPalette::WindowText, QColor::fromRgb(*def.foreColor));
+            palette.setColor(QPalette::WindowText, QColor(redOf(*def.foreColor), greenOf(*def.foreColor), blueOf(*def.foreColor)));
             widget->setPalette(palette);
         }
         if (def.mouseIcon == PictureId::HandPointer) widget->setCursor(handCursor());
@@ -201,12 +202,14 @@ Status QtFormWindow::show() {
 NativeHandle QtFormWindow::hWnd() { return static_cast<NativeHandle>(winId()); }
 
 Status QtFormWindow::setTop(double twips) {
+    if (!m_forms.loaded()) return Status::success();
     move(frameGeometry().x(), toPixels(twips));
     followScreenCover();
     return Status::success();
 }
 
 Status QtFormWindow::setLeft(double twips) {
+    if (!m_forms.loaded()) return Status::success();
     move(toPixels(twips), frameGeometry().y());
     followScreenCover();
     return Status::success();
@@ -214,6 +217,7 @@ Status QtFormWindow::setLeft(double twips) {
 
 // Width and Height are the outer size; the frame, if any, comes off the client area.
 Status QtFormWindow::setWidth(double twips) {
+    if (!m_forms.loaded()) return Status::success();
     const int frame = frameGeometry().width() - width();
     resize(std::max(1, toPixels(twips) - frame), height());
     followScreenCover();
@@ -221,6 +225,7 @@ Status QtFormWindow::setWidth(double twips) {
 }
 
 Status QtFormWindow::setHeight(double twips) {
+    if (!m_forms.loaded()) return Status::success();
     const int frame = frameGeometry().height() - height();
     resize(width(), std::max(1, toPixels(twips) - frame));
     followScreenCover();
@@ -266,6 +271,7 @@ double QtFormWindow::scaleWidth() { return toTwips(width()); }
 double QtFormWindow::scaleHeight() { return toTwips(height()); }
 
 Status QtFormWindow::setWindowState(std::int16_t state) {
+    if (!m_forms.loaded()) return Status::success();
     switch (state) {
     case 0: QWidget::setWindowState(Qt::WindowNoState); return Status::success();
     case 1: QWidget::setWindowState(Qt::WindowMinimized); return Status::success();
@@ -275,6 +281,7 @@ Status QtFormWindow::setWindowState(std::int16_t state) {
 }
 
 Status QtFormWindow::setBorderStyle(std::int16_t style) {
+    if (!m_forms.loaded()) return Status::success();
     const QSize client = size();
     switch (style) {
     case 0:
@@ -296,6 +303,7 @@ Status QtFormWindow::setBorderStyle(std::int16_t style) {
 }
 
 Status QtFormWindow::setCaption(const std::string& caption) {
+    if (!m_forms.loaded()) return Status::success();
     setWindowTitle(QString::fromStdString(caption));
     return Status::success();
 }
@@ -306,12 +314,14 @@ PictureId QtFormWindow::picture(ControlIndex index) {
 }
 
 Status QtFormWindow::setPicture(PictureId picture) {
+    if (!m_forms.loaded()) return Status::success();
     m_picture = picturePixmap(picture);
     update();
     return Status::success();
 }
 
 Status QtFormWindow::setVisible(ControlIndex index, bool visible) {
+    if (!m_forms.loaded()) return Status::success();
     QWidget* widget = control(index);
     if (widget == nullptr) return noSuchControl();
     widget->setVisible(visible);
@@ -319,6 +329,7 @@ Status QtFormWindow::setVisible(ControlIndex index, bool visible) {
 }
 
 Status QtFormWindow::setValue(ControlIndex index, std::int16_t value) {
+    if (!m_forms.loaded()) return Status::success();
     auto* box = qobject_cast<QCheckBox*>(control(index));
     if (box == nullptr) return noSuchControl();
     if (value < 0 || value > 2) {
@@ -342,7 +353,7 @@ std::int16_t QtFormWindow::value(ControlIndex index) {
 
 bool QtFormWindow::runUnloadHandler() {
     std::int16_t cancel = 0;
-    guarded([&] { m_events.Form_Unload(cancel); });
+    guarded(m_forms, [&] { m_events.Form_Unload(cancel); });
     return cancel == 0;
 }
 
@@ -366,17 +377,20 @@ void QtFormWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
+    if (m_forms.reportShowing()) return;
     std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
-    guarded([&] { m_events.Form_KeyPress(keyAscii); });
+    guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
 }
 
 // Mouse events reach the program with the button, the shift state and a place in twips.
 template <class Handler>
 void QtFormWindow::forwardMouse(QMouseEvent* event, Qt::MouseButtons buttons, Handler handler) {
+    // Under a run-time error report, input belongs to the report's box.
+    if (m_forms.reportShowing()) return;
     const double twipsPerPixel = toTwips(1);
     const float x = static_cast<float>(twipsPerPixel * event->position().x());
     const float y = static_cast<float>(twipsPerPixel * event->position().y());
-    guarded([&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
+    guarded(m_forms, [&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
 }
 
 void QtFormWindow::mousePressEvent(QMouseEvent* event) {

@@ -60,7 +60,18 @@ void QtForms::yield() {
     m_wakeUp.stop();
 }
 
-void QtForms::endProgram() { std::_Exit(0); }
+void QtForms::showReportBox(const std::string& text) {
+    if (QApplication::instance() == nullptr) return;
+    // Over a hidden pointer the box would be unusable; an override on top of the stack wins
+    // until the process ends.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tessiva"), QString::fromStdString(text), QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.exec();
+}
+
+// _Exit ends the process from any thread while Qt and GStreamer run, without their teardown.
+void QtForms::terminateProcess(int status) { std::_Exit(status); }
 
 void QtForms::unload() {
     if (!m_loaded || m_window == nullptr) return;
@@ -75,10 +86,11 @@ bool QtForms::nativeChildAt(const QWidget& window, QPoint at) const {
     return m_nativeChildProbe(static_cast<NativeHandle>(window.winId()), at.x(), at.y());
 }
 
-int QtForms::runUntilUnloaded() {
-    if (!m_loaded) return 0;
+void QtForms::runUntilUnloaded() {
+    if (!m_loaded) return;
     m_running = true;
-    return QApplication::exec();
+    QApplication::exec();
+    m_running = false;
 }
 
 }  // namespace tessiva

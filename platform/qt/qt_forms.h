@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/forms.h"
+#include "platform/process_end.h"
 
 class QApplication;
 
@@ -17,7 +18,7 @@ namespace tessiva {
 
 class QtFormWindow;
 
-class QtForms final : public Forms {
+class QtForms final : public Forms, public ProcessEnd {
 public:
     explicit QtForms(std::string commandLine);
     ~QtForms() override;
@@ -29,7 +30,9 @@ public:
     std::string appPath() override;
     void messageBox(const std::string& text) override;
     void yield() override;
-    [[noreturn]] void endProgram() override;
+    void runUntilUnloaded() override;
+    [[noreturn]] void endProgram() override { endProgramNow(); }
+    [[noreturn]] void reportAndExit(const RuntimeError& error) override { reportAndExitNow(error); }
 
     // Pixels per twip at the screen's logical DPI.
     static double pixelsPerTwip();
@@ -39,13 +42,15 @@ public:
 
     // The window layer's unload: runs the Unload handler; the window goes unless cancelled.
     void unload();
-    // After Main has returned the program lives only while the window is loaded.
-    int runUntilUnloaded();
 
     // Asks the windowing system whether a native child window covers a point of the window.
     using NativeChildProbe = std::function<bool(NativeHandle window, int x, int y)>;
     void setNativeChildProbe(NativeChildProbe probe) { m_nativeChildProbe = std::move(probe); }
     bool nativeChildAt(const QWidget& window, QPoint at) const;
+
+protected:
+    void showReportBox(const std::string& text) override;
+    [[noreturn]] void terminateProcess(int status) override;
 
 private:
     std::string m_commandLine;

@@ -22,7 +22,7 @@ MouseDevice::~MouseDevice() = default;
 void MouseDevice::attach(std::unique_ptr<RawMouseWatcher> watcher) { m_watcher = std::move(watcher); }
 
 Status MouseDevice::setCommonDataFormat(std::int32_t format) {
-    if (format != dinput::DIFORMAT_MOUSE) {
+    if (format != dinput::kDiFormatMouse) {
         return Status::failure(Status::kInvalidArgument, "X11: the mouse only speaks the mouse data format");
     }
     const std::lock_guard lock(m_mutex);
@@ -33,15 +33,15 @@ Status MouseDevice::setCommonDataFormat(std::int32_t format) {
 
 Status MouseDevice::setCooperativeLevel(NativeHandle, std::int32_t flags) {
     const bool exclusive = (flags & kExclusive) != 0;
-    const bool shared = (flags & dinput::DISCL_NONEXCLUSIVE) != 0;
+    const bool shared = (flags & dinput::kDisclNonExclusive) != 0;
     const bool foreground = (flags & kForeground) != 0;
-    const bool background = (flags & dinput::DISCL_BACKGROUND) != 0;
-    const std::int32_t known = kExclusive | dinput::DISCL_NONEXCLUSIVE | kForeground | dinput::DISCL_BACKGROUND | kNoWinKey;
+    const bool background = (flags & dinput::kDisclBackground) != 0;
+    const std::int32_t known = kExclusive | dinput::kDisclNonExclusive | kForeground | dinput::kDisclBackground | kNoWinKey;
     if (exclusive == shared || foreground == background || (flags & ~known) != 0) {
         return Status::failure(Status::kInvalidArgument, "X11: the mouse's cooperative level " + std::to_string(flags) + " is not valid");
     }
     if (exclusive) {
-        return Status::failure(Status::kNotImplemented, "X11: the mouse can only be shared (DISCL_NONEXCLUSIVE), not taken exclusively");
+        return Status::failure(Status::kNotImplemented, "X11: the mouse can only be shared (kDisclNonExclusive), not taken exclusively");
     }
     const std::lock_guard lock(m_mutex);
     if (m_acquired) return busy();
@@ -52,7 +52,7 @@ Status MouseDevice::setProperty(const std::string& guid, const DiPropLong& prope
     if (!sameName(guid, "DIPROP_BUFFERSIZE")) {
         return Status::failure(Status::kNotImplemented, "X11: the mouse has no property " + guid);
     }
-    if (property.lHow != dinput::DIPH_DEVICE || property.lObj != 0 || property.lData < 0) {
+    if (property.lHow != dinput::kDiphDevice || property.lObj != 0 || property.lData < 0) {
         return Status::failure(Status::kInvalidArgument, "X11: the buffer size is set for the whole device, to 0 or more");
     }
     const std::lock_guard lock(m_mutex);

@@ -18,10 +18,10 @@ std::int32_t roundedDelta(double value) {
 // The mouse format's offset for an X button; -1 when the format has no such button.
 std::int32_t buttonOffset(int xButton) {
     switch (xButton) {
-    case 1: return dinput::DIMOFS_BUTTON0;
-    case 3: return dinput::DIMOFS_BUTTON1;
-    case 2: return dinput::DIMOFS_BUTTON2;
-    case 8: return dinput::DIMOFS_BUTTON3;
+    case 1: return dinput::kDimofsButton0;
+    case 3: return dinput::kDimofsButton1;
+    case 2: return dinput::kDimofsButton2;
+    case 8: return dinput::kDimofsButton3;
     default: return -1;
     }
 }
@@ -39,11 +39,11 @@ int MouseRecords::appendMotion(double dx, double dy, std::uint32_t time) {
     const std::uint32_t sequence = nextSequence();
     int made = 0;
     if (x != 0 || y == 0) {
-        push(dinput::DIMOFS_X, x, time, sequence);
+        push(dinput::kDimofsX, x, time, sequence);
         ++made;
     }
     if (y != 0) {
-        push(dinput::DIMOFS_Y, y, time, sequence);
+        push(dinput::kDimofsY, y, time, sequence);
         ++made;
     }
     return made;
@@ -52,7 +52,7 @@ int MouseRecords::appendMotion(double dx, double dy, std::uint32_t time) {
 int MouseRecords::appendButton(int xButton, bool pressed, std::uint32_t time) {
     if (xButton == 4 || xButton == 5) {
         if (!pressed) return 0;
-        push(dinput::DIMOFS_Z, xButton == 4 ? kWheelNotch : -kWheelNotch, time, nextSequence());
+        push(dinput::kDimofsZ, xButton == 4 ? kWheelNotch : -kWheelNotch, time, nextSequence());
         return 1;
     }
     const std::int32_t offset = buttonOffset(xButton);

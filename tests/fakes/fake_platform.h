@@ -3,6 +3,7 @@
 // Every call that changes something is written to one shared log as a line of text, so a
 // test can check what happened and in which order across both fakes.
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/platform.h"
+#include "platform/runtime_error.h"
 
 namespace tessiva::fakes {
 
@@ -22,6 +24,10 @@ inline constexpr NativeHandle kFakeWindowHandle = 0x4200001;
 
 // Thrown by endProgram() so that a test can see the program end without ending itself.
 struct ProgramEnded {};
+// Thrown by reportAndExit(), with the error the report showed.
+struct ProgramReported {
+    RuntimeError error;
+};
 
 class FakeFormWindow final : public FormWindow {
 public:
@@ -118,7 +124,28 @@ public:
     }
     [[noreturn]] void endProgram() override {
         m_log.push_back("End");
+        if (onEnd) onEnd();
         throw ProgramEnded{};
+    }
+    std::function<void()> onEnd;  // runs as the program ends, before the fake unwinds
+    // After Main: `onIdle` stands for the window events that arrive until the window goes.
+    std::function<void()> onIdle;
+    void runUntilUnloaded() override {
+        m_log.push_back("RunUntilUnloaded");
+        if (onIdle) onIdle();
+    }
+    [[noreturn]] void reportAndExit(const RuntimeError& error) override {
+        // The event boundary catches everything; the fake's own end passes through it.
+        if (const std::exception_ptr current = std::current_exception()) {
+            try {
+                std::rethrow_exception(current);
+            } catch (const ProgramEnded&) {
+                throw;
+            } catch (...) {
+            }
+        }
+        m_log.push_back("Report " + std::to_string(error.number()));
+        throw ProgramReported{error};
     }
 
 private:
@@ -142,11 +169,11 @@ public:
     }
     std::int32_t getWindowLong(NativeHandle w, std::int32_t index) override {
         m_log.push_back("GetWindowLong " + std::to_string(w) + " " + std::to_string(index));
-        return index == win::GWL_STYLE ? style : 0;
+        return index == win::kGwlStyle ? style : 0;
     }
     std::int32_t setWindowLong(NativeHandle w, std::int32_t index, std::int32_t value) override {
         m_log.push_back("SetWindowLong " + std::to_string(w) + " " + std::to_string(index) + " " + hex(value));
-        if (index == win::GWL_STYLE) style = value;
+        if (index == win::kGwlStyle) style = value;
         return 0;
     }
     NativeHandle setParent(NativeHandle child, NativeHandle parent) override {

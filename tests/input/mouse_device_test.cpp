@@ -33,7 +33,7 @@ protected:
 TEST_F(MouseDeviceTest, SetUpAcceptsWhatTheProgramAsksAndRefusesTheRest) {
     EXPECT_EQ(device.setCommonDataFormat(1).code(), Status::kInvalidArgument);
     EXPECT_FALSE(device.acquire().ok());  // not without a format
-    EXPECT_TRUE(device.setCommonDataFormat(dinput::DIFORMAT_MOUSE).ok());
+    EXPECT_TRUE(device.setCommonDataFormat(dinput::kDiFormatMouse).ok());
 
     EXPECT_TRUE(device.setCooperativeLevel(1, 2 | 8).ok());
     EXPECT_TRUE(device.setCooperativeLevel(1, 2 | 4).ok());
@@ -58,7 +58,7 @@ TEST_F(MouseDeviceTest, SetUpAcceptsWhatTheProgramAsksAndRefusesTheRest) {
 }
 
 TEST_F(MouseDeviceTest, AnAcquiredDeviceSignalsOncePerBatchAndTheCallbackMayReadIt) {
-    ASSERT_TRUE(device.setCommonDataFormat(dinput::DIFORMAT_MOUSE).ok());
+    ASSERT_TRUE(device.setCommonDataFormat(dinput::kDiFormatMouse).ok());
     ASSERT_TRUE(device.setProperty("DIPROP_BUFFERSIZE", {0, 0, 10}).ok());
     const std::int32_t handle = events->add(*this);
     ASSERT_TRUE(device.setEventNotification(handle).ok());
@@ -93,7 +93,7 @@ TEST_F(MouseDeviceTest, AnAcquiredDeviceSignalsOncePerBatchAndTheCallbackMayRead
 }
 
 TEST_F(MouseDeviceTest, WithoutABufferTheDeviceStillSignals) {
-    ASSERT_TRUE(device.setCommonDataFormat(dinput::DIFORMAT_MOUSE).ok());
+    ASSERT_TRUE(device.setCommonDataFormat(dinput::kDiFormatMouse).ok());
     ASSERT_TRUE(device.setEventNotification(events->add(*this)).ok());
     ASSERT_TRUE(device.acquire().ok());
     device.rawMotion(1, 0, 1);

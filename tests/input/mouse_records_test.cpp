@@ -10,13 +10,13 @@
 namespace tessiva {
 namespace {
 
-using dinput::DIMOFS_BUTTON0;
-using dinput::DIMOFS_BUTTON1;
-using dinput::DIMOFS_BUTTON2;
-using dinput::DIMOFS_BUTTON3;
-using dinput::DIMOFS_X;
-using dinput::DIMOFS_Y;
-using dinput::DIMOFS_Z;
+using dinput::kDimofsButton0;
+using dinput::kDimofsButton1;
+using dinput::kDimofsButton2;
+using dinput::kDimofsButton3;
+using dinput::kDimofsX;
+using dinput::kDimofsY;
+using dinput::kDimofsZ;
 
 std::vector<DeviceObjectData> takeAll(MouseRecords& records) {
     std::vector<DeviceObjectData> out(records.size());
@@ -36,8 +36,8 @@ TEST(MouseRecords, MotionMakesRoundedXAndYRecordsAndNeverNothing) {
     const auto got = takeAll(records);
     ASSERT_EQ(got.size(), 6u);
     const std::array<std::pair<std::int32_t, std::int32_t>, 6> expected = {{
-        {DIMOFS_X, 5}, {DIMOFS_Y, -3}, {DIMOFS_X, 3}, {DIMOFS_Y, 4}, {DIMOFS_X, 0},
-        {DIMOFS_X, std::numeric_limits<std::int32_t>::max()},
+        {kDimofsX, 5}, {kDimofsY, -3}, {kDimofsX, 3}, {kDimofsY, 4}, {kDimofsX, 0},
+        {kDimofsX, std::numeric_limits<std::int32_t>::max()},
     }};
     for (std::size_t i = 0; i < got.size(); ++i) {
         EXPECT_EQ(got[i].lOfs, expected[i].first) << i;
@@ -59,12 +59,12 @@ TEST(MouseRecords, ButtonsMapToTheMouseFormatsButtonsAndWheel) {
         std::int32_t data;
     };
     const Case cases[] = {
-        {1, true, DIMOFS_BUTTON0, 0x80}, {1, false, DIMOFS_BUTTON0, 0},
-        {3, true, DIMOFS_BUTTON1, 0x80}, {3, false, DIMOFS_BUTTON1, 0},
-        {2, true, DIMOFS_BUTTON2, 0x80}, {2, false, DIMOFS_BUTTON2, 0},
-        {8, true, DIMOFS_BUTTON3, 0x80}, {8, false, DIMOFS_BUTTON3, 0},
-        {4, true, DIMOFS_Z, 120},        {4, false, -1, 0},
-        {5, true, DIMOFS_Z, -120},       {5, false, -1, 0},
+        {1, true, kDimofsButton0, 0x80}, {1, false, kDimofsButton0, 0},
+        {3, true, kDimofsButton1, 0x80}, {3, false, kDimofsButton1, 0},
+        {2, true, kDimofsButton2, 0x80}, {2, false, kDimofsButton2, 0},
+        {8, true, kDimofsButton3, 0x80}, {8, false, kDimofsButton3, 0},
+        {4, true, kDimofsZ, 120},        {4, false, -1, 0},
+        {5, true, kDimofsZ, -120},       {5, false, -1, 0},
         {6, true, -1, 0},                {7, true, -1, 0},
         {9, true, -1, 0},                {0, true, -1, 0},
     };

@@ -103,8 +103,8 @@ struct Mouse {
         EXPECT_TRUE(created.ok()) << created.message();
         if (!created.ok()) return;
         program.device = device.get();
-        EXPECT_TRUE(device->setCommonDataFormat(dinput::DIFORMAT_MOUSE).ok());
-        EXPECT_TRUE(device->setCooperativeLevel(0, dinput::DISCL_NONEXCLUSIVE | dinput::DISCL_BACKGROUND).ok());
+        EXPECT_TRUE(device->setCommonDataFormat(dinput::kDiFormatMouse).ok());
+        EXPECT_TRUE(device->setCooperativeLevel(0, dinput::kDisclNonExclusive | dinput::kDisclBackground).ok());
         EXPECT_TRUE(device->setProperty("DIPROP_BUFFERSIZE", {0, 0, 10}).ok());
         EXPECT_TRUE(dx->createEvent(program, handle).ok());
         EXPECT_TRUE(device->setEventNotification(handle).ok());
@@ -180,7 +180,7 @@ TEST(XInputMouse, AFullBufferKeepsTheFirstTenRecords) {
     ASSERT_TRUE(mouse.device->getDeviceData(records, 0, count).ok());
     ASSERT_EQ(count, 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(records[i].lOfs, i % 2 == 0 ? dinput::DIMOFS_X : dinput::DIMOFS_Y) << i;
+        EXPECT_EQ(records[i].lOfs, i % 2 == 0 ? dinput::kDimofsX : dinput::kDimofsY) << i;
         EXPECT_EQ(records[i].lData, i / 2 + 1) << i;
     }
 
@@ -189,7 +189,7 @@ TEST(XInputMouse, AFullBufferKeepsTheFirstTenRecords) {
     ASSERT_TRUE(program.waitForCalls(calls + 1));
     ASSERT_TRUE(mouse.device->getDeviceData(records, 0, count).ok());
     ASSERT_EQ(count, 1);
-    EXPECT_EQ(records[0].lOfs, dinput::DIMOFS_Y);
+    EXPECT_EQ(records[0].lOfs, dinput::kDimofsY);
     EXPECT_EQ(records[0].lData, -4);
 }
 

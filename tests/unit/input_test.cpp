@@ -75,14 +75,14 @@ TEST(QuitRule, TheSixthMouseMoveEndsTheSaver) {
 TEST(MouseCallback, AxisAndFirstButtonRecordsEndTheSaverWheelAndOtherButtonsDont) {
     using namespace dinput;
     for (const Mode& mode : kModes) {
-        for (std::int32_t offset : {DIMOFS_X, DIMOFS_Y, DIMOFS_BUTTON0}) {
+        for (std::int32_t offset : {kDimofsX, kDimofsY, kDimofsButton0}) {
             Watched w(mode);
             w.queue({offset});
             EXPECT_EQ(w.notify(), mode.inputEnds) << mode.name << " offset " << offset;
             EXPECT_EQ(w.fake.input.mouse->reads, 1);
         }
         Watched skipped(mode);
-        skipped.queue({DIMOFS_Z, DIMOFS_BUTTON1, DIMOFS_BUTTON2, DIMOFS_BUTTON3});
+        skipped.queue({kDimofsZ, kDimofsButton1, kDimofsButton2, kDimofsButton3});
         EXPECT_FALSE(skipped.notify()) << mode.name;
     }
 }
@@ -90,14 +90,14 @@ TEST(MouseCallback, AxisAndFirstButtonRecordsEndTheSaverWheelAndOtherButtonsDont
 TEST(MouseCallback, TheFirstCountingRecordOfABatchDecides) {
     using namespace dinput;
     Watched saver(kModes[0]);
-    saver.queue({DIMOFS_Z, DIMOFS_BUTTON2, DIMOFS_Y});
+    saver.queue({kDimofsZ, kDimofsButton2, kDimofsY});
     EXPECT_TRUE(saver.notify());
 
     // Outside the saver the callback leaves at the first counting record; the rest of the
     // batch is gone with the read all the same.
     Watched preview(kModes[1]);
-    preview.queue({DIMOFS_X, DIMOFS_Y});
-    preview.queue({DIMOFS_BUTTON0});
+    preview.queue({kDimofsX, kDimofsY});
+    preview.queue({kDimofsButton0});
     EXPECT_FALSE(preview.notify());
     EXPECT_FALSE(preview.notify());
     EXPECT_TRUE(preview.fake.input.mouse->batches.empty());
@@ -106,7 +106,7 @@ TEST(MouseCallback, TheFirstCountingRecordOfABatchDecides) {
 TEST(MouseCallback, AForeignEventAnEmptyReadAndAFailingReadChangeNothing) {
     using namespace dinput;
     Watched w(kModes[0]);
-    w.queue({DIMOFS_X});
+    w.queue({kDimofsX});
     EXPECT_FALSE(w.ends([&] { w.form.DXCallback(w.form.MouseEvent + 1); }));
     EXPECT_EQ(w.fake.input.mouse->reads, 0);
 
@@ -114,7 +114,7 @@ TEST(MouseCallback, AForeignEventAnEmptyReadAndAFailingReadChangeNothing) {
     EXPECT_FALSE(empty.notify());
 
     Watched failing(kModes[0]);
-    failing.queue({DIMOFS_X});
+    failing.queue({kDimofsX});
     failing.fake.input.failing.insert("GetDeviceData");
     EXPECT_FALSE(failing.notify());
     failing.fake.input.failing.clear();

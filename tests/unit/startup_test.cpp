@@ -119,7 +119,7 @@ TEST(Embedding, KeepsEveryOtherStyleBit) {
     run.fake.desktop.clientRects[77] = ClientRect{0, 0, 200, 150};
     run.fake.desktop.style = 0x16CF0000;
     run.main();
-    EXPECT_EQ(run.fake.desktop.style, 0x16CF0000 | win::WS_CHILD);
+    EXPECT_EQ(run.fake.desktop.style, 0x16CF0000 | win::kWsChild);
 }
 
 TEST(Embedding, AHostThatDoesNotExistGetsAZeroSizedWindow) {
