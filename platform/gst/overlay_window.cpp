@@ -1,11 +1,8 @@
 // OverlayWindow on Xlib (see overlay_window.h for the contract and the X facts it rests on).
 //
-// Facts relied on, besides: Xlib's error handler is process-wide and called for errors on
-// any connection, from whichever thread reads them; XSync makes the server's answers to
-// everything sent so far (errors included) arrive before it returns.
+// X errors go through the program's one handler (platform/x11/x_errors.h).
 #include "platform/gst/overlay_window.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -15,35 +12,12 @@
 #include <X11/Xutil.h>
 #undef Status
 
+#include "platform/x11/x_errors.h"
+
 namespace tessiva {
 namespace {
 
-std::atomic<Display*> g_checkedDisplay{nullptr};
-std::atomic<int> g_checkedError{0};
-
-// Xlib's default handler exits the process. Errors about our requests are recorded for
-// refused(); all others are dropped: the sink draws through a connection of its own, and a
-// window destroyed under it (its owner went away) must not take the program with it.
-int ignoreXError(Display* display, XErrorEvent* event) noexcept {
-    if (display == g_checkedDisplay.load()) g_checkedError = event->error_code;
-    return 0;
-}
-
-// Runs requests synchronously and says whether the server refused one of them. Our handler
-// goes in for the duration, as whoever installed the current one may drop errors silently.
-template <class Requests>
-bool refused(Display* display, Requests requests) {
-    XSync(display, False);
-    const auto previous = XSetErrorHandler(ignoreXError);
-    g_checkedDisplay = display;
-    g_checkedError = 0;
-    requests();
-    XSync(display, False);
-    const bool failed = g_checkedError != 0;
-    g_checkedDisplay = nullptr;
-    XSetErrorHandler(previous);
-    return failed;
-}
+using x11::refused;
 
 std::string hex(NativeHandle window) {
     char text[32];
@@ -73,9 +47,9 @@ void OverlayWindow::close() {
 
 Status OverlayWindow::open() {
     if (m_display != nullptr) return Status::success();
-    // Installed for good before the sinks open their own connections, so that none of their
-    // errors can end the process.
-    XSetErrorHandler(ignoreXError);
+    // Installed before the sinks open their own connections, so that none of their errors
+    // can end the process.
+    x11::installErrorHandler();
     m_display = XOpenDisplay(nullptr);
     if (m_display == nullptr) return Status::failure("there is no X display to show it on");
 

@@ -2,39 +2,18 @@
 
 #include <X11/Xlib.h>
 
-#include <atomic>
+#include "platform/x11/x_errors.h"
 
 namespace tessiva {
-namespace {
 
-std::atomic<int> g_lastError{0};
-
-int recordError(Display*, XErrorEvent* event) {
-    g_lastError = event->error_code;
-    return 0;
-}
-
-// Runs one request synchronously and says whether the server refused it. The handler is
-// installed around the request because Qt installs its own, which drops errors silently.
-template <class Request>
-bool refused(Display* display, Request request) {
-    XSync(display, False);
-    const auto previous = XSetErrorHandler(recordError);
-    g_lastError = 0;
-    request();
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    return g_lastError != 0;
-}
-
-}  // namespace
+using x11::refused;
 
 XConnection::~XConnection() {
     if (m_display != nullptr) XCloseDisplay(m_display);
 }
 
 bool XConnection::open() {
-    XSetErrorHandler(recordError);
+    x11::installErrorHandler();
     m_display = XOpenDisplay(nullptr);
     return m_display != nullptr;
 }

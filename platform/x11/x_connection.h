@@ -4,9 +4,9 @@
 // questions about the preview host go through here.
 //
 // Facts relied on:
-// - Xlib's default error handler exits the process; the handler installed here records the
-//   error instead, so a bad window id can never kill us. It is process-wide for Xlib, and Qt
-//   talks to the server through xcb, so it doesn't interfere with Qt.
+// - Xlib's default error handler exits the process; ours (x_errors.h) drops errors, and
+//   counts one for a request only when it came on this connection, so a bad window id can
+//   never kill us and an error elsewhere can't pass for a refused query.
 // - A DestroyNotify for a window arrives only to clients that selected StructureNotifyMask
 //   on it; selecting it on an id that names no window raises BadWindow, which tells us the
 //   host is already gone.
