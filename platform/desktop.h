@@ -2,6 +2,15 @@
 // The desktop's window-management calls and cursor count, shaped after user32. Results
 // follow the desktop's conventions (0 for failure where it has one); callers that don't look
 // at them needn't. Implementations never throw.
+//
+// What every desktop layer guarantees, beyond the signatures:
+// - Handles are the desktop's own (an X window id, an HWND), in a NativeHandle.
+// - Geometry is in device pixels.
+// - Making our window the child of a handle that names no window (0 included) is a host
+//   that is already gone: the layer unloads the form from the event loop, as it does when the
+//   host is destroyed later, so "/P" with a stale handle ends instead of living on unseen.
+// - Text (operation, file, ...) is UTF-8; a layer whose calls take the ANSI code page
+//   (ShellExecuteA) converts it.
 #include <cstdint>
 #include <string>
 

@@ -85,8 +85,10 @@ NativeHandle QtDesktop::setParent(NativeHandle child, NativeHandle newParent) {
     const NativeHandle previous = m_parent;
     QWindow* window = m_forms.window()->windowHandle();
     if (newParent == 0) {
+        // 0 names no window: a host that is gone before we could join it.
         window->setParent(nullptr);
         m_parent = 0;
+        hostGone();
         return previous;
     }
     window->setParent(QWindow::fromWinId(static_cast<WId>(newParent)));
