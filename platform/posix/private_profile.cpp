@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <limits>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -455,6 +458,51 @@ int createTemporary(const std::string& path, std::string& temporaryPath) {
     return -1;
 }
 
+// The process id in a temporary file's name of ours for `name` (".<name>.<pid>.<n>.<n>.tmp"),
+// or 0 when the entry is something else.
+pid_t writerOfTemporary(std::string_view entry, std::string_view name) {
+    const std::string prefix = "." + std::string(name) + ".";
+    if (entry.size() <= prefix.size() + 4 || entry.substr(0, prefix.size()) != prefix ||
+        entry.substr(entry.size() - 4) != ".tmp") {
+        return 0;
+    }
+    std::string_view rest = entry.substr(prefix.size(), entry.size() - prefix.size() - 4);
+    long long pid = 0;
+    int fields = 0;
+    while (!rest.empty()) {
+        const std::size_t dot = rest.find('.');
+        const std::string_view field = rest.substr(0, dot);
+        const bool digits = std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (field.empty() || field.size() > 18 || !digits) return 0;
+        if (fields == 0) pid = std::stoll(std::string(field));
+        ++fields;
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+    }
+    if (fields != 3 || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return 0;
+    return static_cast<pid_t>(pid);
+}
+
+// A writer killed between creating its temporary file and renaming it leaves the file
+// behind; the settings are safe, but the litter would stay. Temporary files of writers that
+// no longer exist go. A process id that has been reused keeps its file: it may be a writer.
+void removeAbandonedTemporaries(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* folder = ::opendir(directory.c_str());
+    if (folder == nullptr) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        const pid_t writer = writerOfTemporary(entry->d_name, name);
+        if (writer == 0 || writer == ::getpid()) continue;
+        if (::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(info.st_mode)) continue;
+        (void)::unlinkat(::dirfd(folder), entry->d_name, 0);
+    }
+    ::closedir(folder);
+}
+
 void syncDirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
@@ -468,6 +516,7 @@ enum class Outcome { Done, UseInPlace };
 // folder or the ownership rules forbid it; the temporary file never outlives a failure.
 Outcome replaceViaTemporary(const std::string& target, const struct stat* existing, std::string_view contents,
                             int& error) {
+    removeAbandonedTemporaries(target);
     std::string temporaryPath;
     FileDescriptor fd(createTemporary(target, temporaryPath));
     if (fd.get() < 0) {

@@ -364,6 +364,26 @@ TEST(ProfileWrite, FollowsSymlinksAndKeepsModeOwnerAndHardLinks) {
     EXPECT_EQ(readBytes(dir.path("real/new.ini")), "[S]\nk=v\n");
 }
 
+TEST(ProfileWrite, RemovesTheTemporaryFilesOfWritersThatAreGone) {
+    TempDir dir;
+    ASSERT_TRUE(write(dir.programName(), "config", "sound", "1").ok());
+    // A writer killed before its rename: its process is gone, its temporary file stayed.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string abandoned = dir.path(".Tessiva.ini." + std::to_string(gone) + ".0.123456.tmp");
+    const std::string living = dir.path(".Tessiva.ini." + std::to_string(::getppid()) + ".0.654321.tmp");
+    const std::string foreign = dir.path(".Tessiva.ini.notes.tmp");
+    for (const auto& path : {abandoned, living, foreign}) writeBytes(path, "[config]\nsound=0\n");
+
+    ASSERT_TRUE(write(dir.programName(), "config", "sound", "0").ok());
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(fs::exists(living));   // its writer may still rename it
+    EXPECT_TRUE(fs::exists(foreign));  // not one of ours
+    EXPECT_EQ(read(dir.programName(), "config", "sound").value, "0");
+}
+
 TEST(ProfileWrite, NewFileFollowsTheUmask) {
     TempDir dir;
     const mode_t old = ::umask(027);
