@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/empty_graph.h"
 #include "platform/gst/audio_levels.h"
 
 namespace tessiva {
@@ -121,26 +122,27 @@ void GstGraph::drop() {
     m_seekAfterRestart.reset();
 }
 
-// A graph without a clip runs, stops and rewinds as an empty graph does: there is nothing to
-// do, and nothing has failed. The saver then shows its black window and still ends on input.
+// A graph without a clip answers as every layer's empty graph does (platform/empty_graph.h).
 Status GstGraph::run() {
-    if (!m_pipeline) return Status::success();
-    pump();
-    m_playing = true;
-    if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        return Status::failure("GStreamer: cannot play: " + popError());
-    }
-    return Status::success();
+    return empty_graph::control(holdsClip(), [&] {
+        pump();
+        m_playing = true;
+        if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+            return Status::failure("GStreamer: cannot play: " + popError());
+        }
+        return Status::success();
+    });
 }
 
 Status GstGraph::stop() {
-    if (!m_pipeline) return Status::success();
-    m_playing = false;
-    // Paused, not stopped: the last frame stays up, and Run carries on from here.
-    if (gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
-        return Status::failure("GStreamer: cannot stop: " + popError());
-    }
-    return Status::success();
+    return empty_graph::control(holdsClip(), [&] {
+        m_playing = false;
+        // Paused, not stopped: the last frame stays up, and Run carries on from here.
+        if (gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+            return Status::failure("GStreamer: cannot stop: " + popError());
+        }
+        return Status::success();
+    });
 }
 
 Status GstGraph::query(std::shared_ptr<BasicAudio>& out) {
@@ -295,30 +297,30 @@ Status GstGraph::putRate(double rate) {
 
 Status GstGraph::getCurrentPosition(double& seconds) {
     pump();
-    seconds = 0.0;
-    if (!m_pipeline) return Status::success();
-    std::optional<double> queried;
-    if (m_tracker.wantsQuery()) {
-        // The loop asks on every pass: the video sink answers from the clock, where the
-        // pipeline would walk all of playbin's bins to ask each sink in turn.
-        gint64 position = 0;
-        GstElement* sink = m_output.sink();
-        if ((sink != nullptr && gst_element_query_position(sink, GST_FORMAT_TIME, &position) && position >= 0) ||
-            (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)) {
-            queried = static_cast<double>(position) / kNanosecondsPerSecond;
+    return empty_graph::seconds(holdsClip(), seconds, [&](double& answer) {
+        std::optional<double> queried;
+        if (m_tracker.wantsQuery()) {
+            // The loop asks on every pass: the video sink answers from the clock, where the
+            // pipeline would walk all of playbin's bins to ask each sink in turn.
+            gint64 position = 0;
+            GstElement* sink = m_output.sink();
+            if ((sink != nullptr && gst_element_query_position(sink, GST_FORMAT_TIME, &position) && position >= 0) ||
+                (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)) {
+                queried = static_cast<double>(position) / kNanosecondsPerSecond;
+            }
         }
-    }
-    seconds = m_tracker.position(queried);
-    return Status::success();
+        answer = m_tracker.position(queried);
+        return Status::success();
+    });
 }
 
 Status GstGraph::getDuration(double& seconds) {
     pump();
-    seconds = 0.0;
-    if (!m_pipeline) return Status::success();
-    if (!m_tracker.durationKnown()) queryDuration();
-    seconds = m_tracker.duration();
-    return Status::success();
+    return empty_graph::seconds(holdsClip(), seconds, [&](double& answer) {
+        if (!m_tracker.durationKnown()) queryDuration();
+        answer = m_tracker.duration();
+        return Status::success();
+    });
 }
 
 void GstGraph::queryDuration() {
@@ -332,27 +334,28 @@ Status GstGraph::putCurrentPosition(double seconds) {
     if (!(seconds >= 0.0) || !std::isfinite(seconds)) {
         return Status::failure(Status::kInvalidArgument, "GStreamer: cannot seek to a negative position");
     }
-    if (!m_pipeline) return Status::success();
-    pump();  // anything the pipeline said before this seek is not about it
-    if (m_failed) {
-        // The pipeline stopped on an error: start it afresh, from the beginning, and seek
-        // once it has prerolled if need be.
-        m_failed = false;
-        gst_element_set_state(m_pipeline.get(), GST_STATE_READY);
-        gst_bus_set_flushing(m_bus.get(), TRUE);
-        gst_bus_set_flushing(m_bus.get(), FALSE);
-        if (seconds > 0.0) m_seekAfterRestart = seconds;
-        m_tracker.seekStarted(seconds);
-        if (gst_element_set_state(m_pipeline.get(), m_playing ? GST_STATE_PLAYING : GST_STATE_PAUSED) ==
-            GST_STATE_CHANGE_FAILURE) {
-            m_seekAfterRestart.reset();
-            m_tracker.ended();
-            return Status::failure("GStreamer: cannot restart the clip: " + popError());
+    return empty_graph::control(holdsClip(), [&] {
+        pump();  // anything the pipeline said before this seek is not about it
+        if (m_failed) {
+            // The pipeline stopped on an error: start it afresh, from the beginning, and seek
+            // once it has prerolled if need be.
+            m_failed = false;
+            gst_element_set_state(m_pipeline.get(), GST_STATE_READY);
+            gst_bus_set_flushing(m_bus.get(), TRUE);
+            gst_bus_set_flushing(m_bus.get(), FALSE);
+            if (seconds > 0.0) m_seekAfterRestart = seconds;
+            m_tracker.seekStarted(seconds);
+            if (gst_element_set_state(m_pipeline.get(), m_playing ? GST_STATE_PLAYING : GST_STATE_PAUSED) ==
+                GST_STATE_CHANGE_FAILURE) {
+                m_seekAfterRestart.reset();
+                m_tracker.ended();
+                return Status::failure("GStreamer: cannot restart the clip: " + popError());
+            }
+            return Status::success();
         }
+        if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
         return Status::success();
-    }
-    if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
-    return Status::success();
+    });
 }
 
 bool GstGraph::seek(double seconds) {

@@ -4,10 +4,10 @@
 // handed out by query() share its ownership, so the graph lives until the last of them goes.
 // Then the pipeline is stopped and freed, and the video window destroyed.
 //
-// Contract, beyond the seam's: the position and duration getters never fail; an empty graph
-// (nothing rendered, or the render failed) answers 0 and 0. Run and Stop on an empty graph
-// fail. Settings given before a clip is rendered (owner, placement, volume, ...) are kept and
-// take effect when it is.
+// Contract, beyond the seam's: the position and duration getters never fail. An empty graph
+// (nothing rendered, or the render failed) answers as platform/empty_graph.h says. Settings
+// given before a clip is rendered (owner, placement, volume, ...) are kept and take effect
+// when it is.
 //
 // Facts relied on (GStreamer 1.22):
 // - playbin picks the demuxer by the content, whatever the file's extension.
@@ -78,6 +78,8 @@ public:
     Status putCurrentPosition(double seconds) override;
 
 private:
+    // A clip rendered into a pipeline; without one the graph answers as an empty graph.
+    bool holdsClip() const { return static_cast<bool>(m_pipeline); }
     Status build(const std::string& file);
     Status preroll();
     void drop();

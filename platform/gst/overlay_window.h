@@ -20,7 +20,7 @@
 // - A window dies with its parent: when the owner is destroyed, so is the video window.
 // - A window with a background pixel is cleared to it (black) wherever it is exposed.
 #include "platform/basic_types.h"
-#include "platform/gst/video_geometry.h"
+#include "platform/video_placement.h"
 #include "platform/status.h"
 
 using Display = struct _XDisplay;

@@ -194,6 +194,34 @@ TEST_F(Saver, ABadClipLeavesABlackScreenThatStillEndsOnInput) {
     std::filesystem::remove_all(folder);
 }
 
+TEST_F(Saver, ARunTimeErrorReportStaysUpUntilDismissedWhateverTheMouseDoes) {
+    // GStreamer without its plugins: no filter graph can be made, so the loop's first Run
+    // goes through an unset reference, a run-time error over the full-screen saver.
+    const std::string plugins = program.folder() + "/no-plugins";
+    std::filesystem::create_directories(plugins);
+    std::ofstream(program.folder() + "/Tessiva.ini") << "[config]\nsound=0\npath=" << program.folder() << "/\n";
+    StartOptions options;
+    options.environment = {{"GST_PLUGIN_SYSTEM_PATH_1_0", plugins},
+                           {"GST_PLUGIN_PATH_1_0", plugins},
+                           {"GST_REGISTRY_1_0", program.folder() + "/registry.bin"}};
+    program.startWith({"/S"}, options);
+    ASSERT_TRUE(XSession::waitUntil(
+        [&] { return program.standardError().find("Run-time error '91'") != std::string::npos; }, 5000ms))
+        << program.standardError();
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.viewableWindowsOf(program.pid()).size() >= 2; }, 3000ms))
+        << "no report box";
+    // Reaching for the box's button: the watcher sees every move, and none may end us.
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(std::system("xdotool mousemove_relative 4 3"), 0);
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_FALSE(program.waitForExit(700ms).has_value()) << "the mouse ended the program under its report";
+    ASSERT_EQ(std::system("xdotool key Return"), 0);
+    const auto status = program.waitForExit(3000ms);
+    ASSERT_TRUE(status.has_value()) << "still running after the report was dismissed";
+    EXPECT_EQ(*status, 1);
+}
+
 TEST_F(Saver, AWindowClosedByTheWindowManagerEndsQuietly) {
     const unsigned long window = startWith(quadrantClip());
     ASSERT_NE(window, 0u);
