@@ -3,6 +3,8 @@
 // (the locale's decimal separator, blanks around the number ignored) and hexadecimal written
 // "0x1F" or "&H1F"; anything else raises Type mismatch, a value out of range raises Overflow.
 // Floating-point to integer rounds to nearest, exactly halfway going to the even neighbour.
+// The decimal separator is the C library's LC_NUMERIC one: runProgram sets the user's locale
+// before Main, on every desktop.
 #include <cstdint>
 #include <string_view>
 

@@ -4,8 +4,18 @@
 // events, a device with a data format, a cooperative level, a record buffer and event
 // notification. Every call answers a Status.
 //
-// Threads: setup calls come from the interface thread. The framework calls the callback of an
-// event on a thread of its own choosing; GetDeviceData may be called from that thread.
+// What every input layer guarantees, beyond the signatures:
+// - Threads. Setup calls come from the interface thread. The layer calls the callback of an
+//   event on a thread of its own (XInput2: a reader of its own X connection; Win32: a thread
+//   that waits on the event), and getDeviceData may be called from that thread. The callback
+//   may end the process from there (Forms::endProgram).
+// - Lifetime. Nothing here is ever torn down: the program never unacquires the device or
+//   withdraws a notification, and the objects it holds, with the callback object, live until
+//   the process ends (startup/run_program.h). A layer needs no stop operation, and must not
+//   join or stop its notification thread in a destructor that could run while the program
+//   is alive.
+// - The background. With kDisclNonExclusive | kDisclBackground, records arrive whichever
+//   window is in front, without taking the mouse from anybody.
 #include <cstdint>
 #include <memory>
 #include <span>

@@ -3,6 +3,10 @@
 // Shaped after GetPrivateProfileStringA / WritePrivateProfileStringA. File names use the
 // desktop's separator as the program writes it ("<dir>\Tessiva.ini"); a POSIX implementation
 // maps the backslash to '/'. Implementations never throw.
+//
+// Text is UTF-8 here: file names, sections, keys and values. The Windows layer converts to
+// the ANSI code page for the *A functions and back, so a file that the desktop's own tools
+// wrote reads as they wrote it.
 #include <cstdint>
 #include <string>
 
