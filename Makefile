@@ -1,7 +1,8 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    builds and starts the full-screen saver
-#   make test   builds and runs every test (unit and integration) through ctest
-.PHONY: all setup build run test asan bench fuzz clean
+#   make test   builds and runs every test through ctest: the Linux build's (unit, posix,
+#               integration), then the Windows build's unit tests under Wine
+.PHONY: all setup build run test windows test-windows asan bench fuzz clean
 
 all: build
 
@@ -17,6 +18,16 @@ run: build
 
 test: build
 	ctest --preset dev
+	$(MAKE) --no-print-directory test-windows
+
+# The portable core and its unit tests for Windows (mingw-w64), in build-windows/.
+windows: setup
+	cmake --preset windows
+	cmake --build --preset windows
+
+# Each run starts from a fresh Wine prefix (6 to 10 s), made and ended by ctest fixtures.
+test-windows: windows
+	ctest --test-dir build-windows -L unit --output-on-failure --timeout 300
 
 asan: setup
 	cmake --preset asan
@@ -35,4 +46,4 @@ fuzz:
 	scripts/run-fuzzers.sh 60
 
 clean:
-	rm -rf build build-release build-asan build-fuzz
+	rm -rf build build-release build-asan build-fuzz build-windows

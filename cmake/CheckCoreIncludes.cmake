@@ -1,21 +1,75 @@
-# Fails when a source of the portable core includes a framework header. The core's targets
-# don't link the frameworks either, but X11's headers sit on the default include path, so
-# a stray include would otherwise compile.
-file(GLOB_RECURSE sources
-  ${ROOT}/startup/*.h ${ROOT}/startup/*.cpp ${ROOT}/window/*.h ${ROOT}/window/*.cpp
-  ${ROOT}/playback/*.h ${ROOT}/playback/*.cpp ${ROOT}/input/*.h ${ROOT}/input/*.cpp
-  ${ROOT}/settings/*.h ${ROOT}/settings/*.cpp)
-# The seam's own files, not the platform layers in its subfolders.
-file(GLOB seam ${ROOT}/platform/*.h ${ROOT}/platform/*.cpp)
-list(APPEND sources ${seam})
-set(bad "")
-foreach(source ${sources})
-  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|Qt[A-Za-z]*/|gst/|glib|X11/|windows\\.h|objbase|dshow|dinput)")
-  if(lines)
-    list(APPEND bad "${source}: ${lines}")
-  endif()
-endforeach()
-if(bad)
-  message(FATAL_ERROR "framework includes in the portable core:\n${bad}")
+# Fails when a source of the portable core includes anything but
+# - a header of the C++ standard library, in angle brackets (<cstdint>, not <stdint.h>);
+# - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...";
+# - a seam header: "platform/<name>.h", directly in platform/.
+# The core's targets link no framework, but system headers (X11's, the Windows SDK's under
+# mingw, POSIX's) sit on the default include path, so a stray include would otherwise compile.
+# Names are matched exactly: on Windows' file system <String> or "Platform/desktop.h" would
+# open some file, and not necessarily the one meant.
+#   cmake -DROOT=<repository> -P CheckCoreIncludes.cmake
+cmake_minimum_required(VERSION 3.25)
+if(NOT DEFINED ROOT)
+  message(FATAL_ERROR "usage: cmake -DROOT=<repository> -P CheckCoreIncludes.cmake")
 endif()
-message(STATUS "core sources checked: clean")
+
+set(standard_headers
+  # The language support and general library
+  algorithm any array atomic barrier bit bitset charconv chrono compare complex concepts
+  condition_variable coroutine deque exception execution filesystem format forward_list
+  fstream functional future initializer_list iomanip ios iosfwd iostream istream iterator
+  latch limits list locale map memory memory_resource mutex new numbers numeric optional
+  ostream queue random ranges ratio regex scoped_allocator semaphore set shared_mutex
+  source_location span sstream stack stdexcept stop_token streambuf string string_view
+  syncstream system_error thread tuple type_traits typeindex typeinfo unordered_map
+  unordered_set utility valarray variant vector version
+  # The C library, as C++ declares it
+  cassert cctype cerrno cfenv cfloat cinttypes climits clocale cmath csetjmp csignal cstdarg
+  cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype)
+
+set(core_folders startup window playback input settings)
+set(sources "")
+foreach(folder ${core_folders})
+  file(GLOB_RECURSE found ${ROOT}/${folder}/*)
+  list(APPEND sources ${found})
+endforeach()
+# The seam's own files, not the platform layers in its subfolders.
+file(GLOB seam LIST_DIRECTORIES false ${ROOT}/platform/*)
+list(APPEND sources ${seam})
+list(FILTER sources INCLUDE REGEX "\\.(h|hh|hpp|hxx|inl|c|cc|cpp|cxx)$")
+list(SORT sources)
+
+list(JOIN core_folders "|" core_alternatives)
+set(bad "")
+set(checked 0)
+foreach(source ${sources})
+  math(EXPR checked "${checked} + 1")
+  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*(include|include_next|import)([^A-Za-z0-9_]|$)")
+  foreach(line ${lines})
+    string(REGEX MATCH "^[ \t]*#[ \t]*([a-z_]+)[ \t]*(.*)" target "${line}")
+    set(directive "${CMAKE_MATCH_1}")
+    set(target "${CMAKE_MATCH_2}")
+    set(allowed FALSE)
+    if(NOT directive STREQUAL "include")
+      # include_next and import reach past the include path's order: never core.
+    elseif(target MATCHES "^<([a-z_]+)>")
+      if(CMAKE_MATCH_1 IN_LIST standard_headers)
+        set(allowed TRUE)
+      endif()
+    elseif(target MATCHES "^\"(${core_alternatives})/[A-Za-z0-9_/]+\\.h\"" OR
+           target MATCHES "^\"platform/[A-Za-z0-9_]+\\.h\"")
+      set(allowed TRUE)
+    endif()
+    if(NOT allowed)
+      file(RELATIVE_PATH shown ${ROOT} ${source})
+      string(STRIP "${line}" line)
+      list(APPEND bad "  ${shown}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+
+if(bad)
+  list(JOIN bad "\n" bad)
+  message(FATAL_ERROR "includes the portable core may not have (only the C++ standard library, "
+    "core headers and \"platform/<name>.h\"):\n${bad}")
+endif()
+message(STATUS "${checked} core sources checked: clean")

@@ -9,7 +9,10 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-x
   libgtest-dev libgmock-dev
-  xvfb openbox xdotool x11-utils imagemagick fonts-liberation ffmpeg xdg-utils
+  xvfb openbox xdotool x11-utils imagemagick fonts-liberation ffmpeg xdg-utils locales
+  # The Windows build (preset windows): mingw-w64 with POSIX threads, GoogleTest's sources to
+  # build for it, and 64-bit Wine to run its tests.
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
@@ -21,11 +24,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq </dev/null
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq </dev/null
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+# The conversion tests check a locale whose decimal separator is the comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the locale de_DE.UTF-8"
+  "${sudo[@]}" localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 </dev/null
+fi

@@ -1,0 +1,76 @@
+# Runs CheckCoreIncludes.cmake over small trees of its own: a clean tree must pass, and each
+# tree with one include the core may not have must fail and name it.
+#   cmake -DCHECK=<CheckCoreIncludes.cmake> -DWORK=<scratch folder> -P CheckCoreIncludesSelfTest.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(clean_source [=[
+#include "window/form1.h"
+#include <cstdint>
+#  include <string>  // the blanks and the comment are fine
+#include "platform/desktop.h"
+#include "settings/dialogs/config_dialog.h"
+]=])
+
+# Runs the check over a tree holding the clean source and `extra` (file name, then its text),
+# and leaves its exit status and output in `result` and `output`.
+function(check_tree name extra_file extra_text)
+  set(tree ${WORK}/${name})
+  file(REMOVE_RECURSE ${tree})
+  file(WRITE ${tree}/startup/clean.cpp "${clean_source}")
+  # A platform layer may include its framework; only the seam's own files are core.
+  file(WRITE ${tree}/platform/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/posix/private_profile.h\"\n")
+  if(extra_file)
+    file(WRITE ${tree}/${extra_file} "${extra_text}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${tree} -P ${CHECK}
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  set(result ${status} PARENT_SCOPE)
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(failures "")
+check_tree(clean "" "")
+if(NOT result EQUAL 0)
+  list(APPEND failures "a clean tree was refused:\n${output}")
+endif()
+
+# Each: where the include sits | the include.
+set(cases
+  "window/form1.cpp|#include <Windows.h>"
+  "window/form1.cpp|#include <windows.h>"
+  "playback/media_graph.cpp|#include <strmif.h>"
+  "input/mouse_watcher.h|#include <xcb/xcb.h>"
+  "settings/ini.cpp|#include <unistd.h>"
+  "settings/ini.cpp|#include <stdint.h>"
+  "startup/switches.cpp|#include \"platform/posix/private_profile.h\""
+  "startup/switches.cpp|#include \"Platform/desktop.h\""
+  "startup/switches.cpp|#include <String>"
+  "startup/switches.cpp|#include <QtCore/QString>"
+  "startup/switches.cpp|#include \"config.h\""
+  "startup/switches.cpp|#include HEADER_OF_THE_DAY"
+  "startup/switches.cpp|#include_next <string>"
+  "settings/nested/deeper/file.h|  #  include <gst/gst.h>"
+  "platform/status.h|#include <X11/Xlib.h>"
+  "platform/convert.cpp|#include \"platform/qt/error_report.h\"")
+foreach(case ${cases})
+  string(FIND "${case}" "|" bar)
+  string(SUBSTRING "${case}" 0 ${bar} file)
+  math(EXPR start "${bar} + 1")
+  string(SUBSTRING "${case}" ${start} -1 include)
+  check_tree(bad "${file}" "#pragma once\n#include <vector>\n${include}\n")
+  string(STRIP "${include}" line)
+  string(FIND "${output}" "${file}: ${line}" named)
+  if(result EQUAL 0)
+    list(APPEND failures "passed: ${file}: ${line}")
+  elseif(named EQUAL -1)
+    list(APPEND failures "refused, but without naming ${file}: ${line}\n${output}")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${WORK})
+if(failures)
+  list(JOIN failures "\n" failures)
+  message(FATAL_ERROR "${failures}")
+endif()
+list(LENGTH cases count)
+message(STATUS "the include check passed a clean tree and refused ${count} bad includes")
