@@ -100,8 +100,15 @@ public:
         m_log.push_back("Load");
         window = std::make_unique<FakeFormWindow>(m_log, definition);
         if (onCreate) onCreate(*window);
+        m_events = &events;
         events.attach(*window);
         events.Form_Load();
+    }
+    // The window layer's unload, as a close command or a vanished host would cause it.
+    void unload() {
+        m_log.push_back("Unload");
+        std::int16_t cancel = 0;
+        if (m_events != nullptr) m_events->Form_Unload(cancel);
     }
     std::vector<std::string> messages;
     void messageBox(const std::string& text) override {
@@ -150,6 +157,7 @@ public:
 
 private:
     CallLog& m_log;
+    FormEvents* m_events = nullptr;
 };
 
 class FakeDesktop final : public Desktop {

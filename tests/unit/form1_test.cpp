@@ -156,7 +156,7 @@ TEST(Form1Load, WithoutAPathTheClipNameStandsAlone) {
     EXPECT_EQ(std::count(bare.fake.log.begin(), bare.fake.log.end(), "Render vorn.evc"), 1);
 }
 
-TEST(Form1Unload, ShowsTheCursorOnceAndLetsTheGraphGo) {
+TEST(Form1Unload, InTheDialogShowsTheCursorOnce) {
     Loaded run(kFalse, kTrue);
     run.load();
     std::int16_t cancel = 0;
