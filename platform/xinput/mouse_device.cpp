@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/xinput/names.h"
+#include "platform/input_names.h"
 
 namespace tessiva {
 namespace {

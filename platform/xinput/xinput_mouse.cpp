@@ -4,7 +4,7 @@
 
 #include "platform/xinput/event_table.h"
 #include "platform/xinput/mouse_device.h"
-#include "platform/xinput/names.h"
+#include "platform/input_names.h"
 #include "platform/xinput/raw_mouse_watcher.h"
 
 namespace tessiva {

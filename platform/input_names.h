@@ -1,5 +1,6 @@
 #pragma once
-// Device and property names are compared as the framework always has: ignoring case.
+// Device and property names at the input seam ("guid_SysMouse", "DIPROP_BUFFERSIZE") are
+// compared as the DirectX 8 object model always has, ignoring case, by every input layer.
 #include <algorithm>
 #include <cctype>
 #include <string_view>
