@@ -1,0 +1,22 @@
+#pragma once
+// The media seam on DirectShow: each filter graph is a DShowGraph over a new Filter Graph
+// Manager. Construct one DShowMedia for the program's life, on the interface thread, after
+// the composition root has initialised COM there as a single-threaded apartment
+// (platform/platform.h):
+//     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+//     tessiva::DShowMedia media;
+// It never initialises COM itself; without it, creating a graph fails with
+// CO_E_NOTINITIALIZED.
+//
+// Facts relied on: CLSID_FilterGraph is quartz's in-process server, on Windows and under Wine;
+// its object offers IMediaControl, IBasicAudio, IVideoWindow and IMediaPosition.
+#include "platform/media.h"
+
+namespace tessiva {
+
+class DShowMedia final : public Media {
+public:
+    Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
+};
+
+}  // namespace tessiva
