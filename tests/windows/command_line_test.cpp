@@ -1,0 +1,27 @@
+// The Windows command line: the program's name goes by the C runtime's rules, and the rest
+// reaches Main exactly as the host wrote it.
+#include <gtest/gtest.h>
+
+#include "platform/win32/command_line.h"
+
+namespace tessiva {
+namespace {
+
+using win32::argumentsAfterProgramName;
+
+TEST(CommandLine, TheProgramsNameGoesAndTheRestStaysAsWritten) {
+    EXPECT_EQ(argumentsAfterProgramName(L"tessiva.scr /s"), L"/s");
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\Tessiva\\tessiva.scr /p 1234"), L"/p 1234");
+    // A quoted name runs to the next quotation mark, spaces and all.
+    EXPECT_EQ(argumentsAfterProgramName(L"\"C:\\Program Files\\tessiva.scr\" /c:5678"), L"/c:5678");
+    EXPECT_EQ(argumentsAfterProgramName(L"\"C:\\a b\\tessiva.scr\"/S"), L"/S");
+    // Blanks after the name go; blanks inside and after the switch are the program's.
+    EXPECT_EQ(argumentsAfterProgramName(L"tessiva.scr \t  /p   0x10  "), L"/p   0x10  ");
+    EXPECT_EQ(argumentsAfterProgramName(L"tessiva.scr \"/p 12\""), L"\"/p 12\"");
+    EXPECT_EQ(argumentsAfterProgramName(L"tessiva.scr"), L"");
+    EXPECT_EQ(argumentsAfterProgramName(L"\"unterminated /s"), L"");
+    EXPECT_EQ(argumentsAfterProgramName(L""), L"");
+}
+
+}  // namespace
+}  // namespace tessiva
