@@ -13,6 +13,11 @@ packages=(
   # The Windows build (preset windows): mingw-w64 with POSIX threads, GoogleTest's sources to
   # build for it, and 64-bit Wine to run its tests.
   g++-mingw-w64-x86-64-posix googletest wine wine64
+  # Its installer.
+  nsis
+  # Wine's DirectShow plays through the host's GStreamer; MPEG-1 program streams need its
+  # mpegpsdemux, which is in the "bad" set (tests/dshow).
+  gstreamer1.0-plugins-bad
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
