@@ -1,7 +1,7 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    builds and starts the full-screen saver
 #   make test   builds and runs every test through ctest: the Linux build's (unit, posix,
-#               integration), then the Windows build's unit tests under Wine
+#               integration), then the Windows build's (unit, integration) under Wine
 .PHONY: all setup build run test windows test-windows asan bench fuzz clean
 
 all: build
@@ -25,9 +25,11 @@ windows: setup
 	cmake --preset windows
 	cmake --build --preset windows
 
-# Each run starts from a fresh Wine prefix (6 to 10 s), made and ended by ctest fixtures.
+# The Windows build's tests under Wine: the portable unit tests, the layers on the real
+# frameworks, the program in every mode and the installer. Each run starts from fresh Wine
+# prefixes (6 to 10 s each), made and ended by ctest fixtures.
 test-windows: windows
-	ctest --test-dir build-windows -L unit --output-on-failure --timeout 300
+	ctest --test-dir build-windows --output-on-failure --timeout 600
 
 asan: setup
 	cmake --preset asan
