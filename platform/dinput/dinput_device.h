@@ -29,7 +29,7 @@
 #include <span>
 #include <string>
 
-#include "platform/dinput/com_ref.h"
+#include "platform/win32/com_ref.h"
 #include "platform/dinput/notification_events.h"
 #include "platform/input.h"
 

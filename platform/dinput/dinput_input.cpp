@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "platform/dinput/com_ref.h"
+#include "platform/win32/com_ref.h"
 #include "platform/dinput/dinput_device.h"
 #include "platform/input_names.h"
 #include "platform/dinput/notification_events.h"
@@ -42,7 +42,7 @@ public:
     Status directInputCreate(std::shared_ptr<DirectInput8>& out) override try {
         ComRef<IDirectInput8W> service;
         const HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8W,
-                                              reinterpret_cast<void**>(service.put()), nullptr);
+                                              service.putVoid(), nullptr);
         if (FAILED(hr)) return Status::failure(static_cast<std::int32_t>(hr), "DirectInput: cannot make the input service (DirectInput8Create)");
         out = std::make_shared<DInputService>(std::move(service), m_events);
         return Status::success();

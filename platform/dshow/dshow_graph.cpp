@@ -44,7 +44,7 @@ template <class Interface>
 Status face(IMediaControl* control, ComRef<Interface>& kept, REFIID iid, const char* name, Interface*& out) {
     out = nullptr;
     if (!kept) {
-        const HRESULT hr = control->QueryInterface(iid, kept.put());
+        const HRESULT hr = control->QueryInterface(iid, kept.putVoid());
         if (FAILED(hr)) return statusOf(hr, std::string("the graph offers no ") + name);
     }
     out = kept.get();

@@ -37,7 +37,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/dshow/com_ref.h"
+#include "platform/win32/com_ref.h"
 #include "platform/media.h"
 #include "platform/video_placement.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include "platform/dshow/com_ref.h"
+#include "platform/win32/com_ref.h"
 #include "platform/dshow/dshow_graph.h"
 #include "platform/dshow/hresult_status.h"
 
@@ -14,7 +14,7 @@ namespace tessiva {
 Status DShowMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
     ComRef<IMediaControl> control;
     const HRESULT hr =
-        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaControl, control.put());
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaControl, control.putVoid());
     if (FAILED(hr)) return dshow::statusOf(hr, "cannot create a filter graph");
     out = std::make_shared<DShowGraph>(std::move(control));
     return Status::success();

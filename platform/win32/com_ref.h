@@ -2,9 +2,14 @@
 // ComRef<T>: one counted reference to a COM interface, released when the ComRef goes. Move
 // only, so that every AddRef of ours has exactly one Release.
 //
-// It includes no system header: T may be a forward-declared interface wherever a ComRef is
-// only declared; the code that makes, uses or destroys one sees the full declaration (the
-// SDK's <dshow.h> in the .cpp files), since that is where Release is called.
+// Shared by the Windows layers. It includes no system header: T may be a forward-declared
+// interface wherever a ComRef is only declared; the code that makes, uses or destroys one
+// sees the full declaration (the SDK's header in the .cpp files), since that is where
+// Release is called.
+//
+// Facts relied on (COM): an interface handed out through an out parameter (CoCreateInstance,
+// QueryInterface, CreateDevice, DirectInput8Create) comes with a reference already counted
+// for the caller, which Release gives back; Release never throws.
 #include <utility>
 
 namespace tessiva {
@@ -32,11 +37,13 @@ public:
     T* operator->() const { return m_pointer; }
     explicit operator bool() const { return m_pointer != nullptr; }
 
-    // For an out parameter (void** in QueryInterface and CoCreateInstance): drops what it held.
-    void** put() {
+    // For a call that hands out a new reference through an out parameter: drops what it held.
+    T** put() {
         reset();
-        return reinterpret_cast<void**>(&m_pointer);
+        return &m_pointer;
     }
+    // The same, for the calls that take a void** (QueryInterface, CoCreateInstance).
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
 
 private:
     T* m_pointer = nullptr;
