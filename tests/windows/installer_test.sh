@@ -10,20 +10,7 @@ setup=$1
 start_exe=$2
 wine=/usr/lib/wine/wine64
 export WINEPREFIX=$TESSIVA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Wine's desktop process may still be the one that started without a display when the
-# prefix was made, for a few seconds; a program coming meanwhile could make no window.
-"$(dirname "$0")/wine-prefix.sh" stop "$TESSIVA_WINEPREFIX"
-passed=0
-failed=0
-check() {  # check NAME STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then
-        passed=$((passed + 1))
-        echo "ok   $1"
-    else
-        failed=$((failed + 1))
-        echo "FAIL $1${3:+: $3}"
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 # A registry value as `reg query` prints it, or nothing.
 reg_value() { "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name {sub(/.*REG_SZ[ \t]+/, ""); print}'; }
 
@@ -51,11 +38,7 @@ sleep 6
 kill -0 "$pid" 2>/dev/null
 check "the installed saver plays" $?
 for _ in 1 2 3; do xdotool mousemove_relative 6 6; sleep 0.1; done
-status=running
-for _ in $(seq 50); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; break; fi
-    sleep 0.1
-done
+wait_exit "$pid" 50
 [ "$status" = 0 ]
 check "it ends with 0 on a mouse movement" $? "status $status"
 
@@ -68,5 +51,4 @@ check "the silent uninstall removes the folder" $? "$(ls -la "$folder" 2>&1)"
     [ -z "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessiva' UninstallString)" ]
 check "and clears the screensaver and its uninstall entry" $?
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

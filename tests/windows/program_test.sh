@@ -14,11 +14,7 @@ start_exe=$3
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../../scripts/wine-run.sh"
 work=$(mktemp -d)
-# Wine's desktop process may still be the one that started without a display when the
-# prefix was made, for a few seconds; a program coming meanwhile could make no window.
-"$(dirname "$0")/wine-prefix.sh" stop "$TESSIVA_WINEPREFIX"
-passed=0
-failed=0
+source "$here/checks.sh"
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -26,41 +22,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then
-        passed=$((passed + 1))
-        echo "ok   $1"
-    else
-        failed=$((failed + 1))
-        echo "FAIL $1${3:+: $3}"
-    fi
-}
-
-# The Windows name of a Unix path: Wine's drive Z: is the Unix root.
-windows_path() { echo "Z:${1//\//\\}"; }
-
 # A copy of the program in a fresh folder, with a settings file naming a clip folder.
 new_copy() {
     local dir=$work/$1
     mkdir -p "$dir/clips"
     cp "$build/tessiva.scr" "$dir/"
-    printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "Z:${dir//\//\\}" >"$dir/Tessiva.ini"
+    printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "$(windows_path "$dir")" >"$dir/Tessiva.ini"
     echo "$dir"
-}
-
-# Waits up to $2 tenths of a second for process $1 to end; sets status to its exit status,
-# or to "running". (Not in a subshell: only this shell can wait for its children.)
-wait_exit() {
-    local pid=$1 tenths=$2
-    status=running
-    for _ in $(seq "$tenths"); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            status=$?
-            return
-        fi
-        sleep 0.1
-    done
 }
 
 # The X window of the first mapped window titled $1, within $2 tenths of a second.
@@ -191,5 +159,4 @@ wait_exit $pid 100
 [ "$status" = 0 ]
 check "'/p 0' names no window and ends with 0" $? "status $status"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
