@@ -39,6 +39,32 @@ Status toUtf16(const std::string& text, std::wstring& out) {
 
 HWND hwndOf(NativeHandle handle) { return reinterpret_cast<HWND>(handle); }
 
+// Puts the classic Video Renderer into the graph before RenderFile, which uses the renderers
+// already there before it looks for others. Left to itself, RenderFile takes the default
+// renderer, which on Wine is the mixing renderer: under an X server without direct rendering
+// it never paints a frame, so the saver stays black while the clip plays. The classic one
+// draws through GDI or DirectDraw and has been part of every Windows since DirectShow began.
+// Failing to add it costs nothing: RenderFile then chooses as it always did.
+ComRef<IBaseFilter> offerVideoRenderer(IGraphBuilder* graph) {
+    ComRef<IBaseFilter> renderer;
+    if (FAILED(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                renderer.putVoid()))) {
+        return {};
+    }
+    if (FAILED(graph->AddFilter(renderer.get(), L"Video Renderer"))) return {};
+    return renderer;
+}
+
+bool anyPinConnected(IBaseFilter* filter) {
+    ComRef<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.put()))) return false;
+    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+        ComRef<IPin> peer;
+        if (SUCCEEDED(pin->ConnectedTo(peer.put()))) return true;
+    }
+    return false;
+}
+
 // One face of the graph, asked for once and kept.
 template <class Interface>
 Status face(IMediaControl* control, ComRef<Interface>& kept, REFIID iid, const char* name, Interface*& out) {
@@ -89,8 +115,14 @@ Status DShowGraph::renderFile(const std::string& file) {
     if (!converted.ok()) return Status::failure(converted.code(), "DirectShow: " + what + ": " + converted.message());
     BSTR name = SysAllocString(wide.c_str());
     if (name == nullptr) return statusOf(E_OUTOFMEMORY, what);
+    ComRef<IGraphBuilder> graph;
+    ComRef<IBaseFilter> renderer;
+    if (SUCCEEDED(m_control->QueryInterface(IID_IGraphBuilder, graph.putVoid()))) renderer = offerVideoRenderer(graph.get());
     const HRESULT hr = m_control->RenderFile(name);
     SysFreeString(name);
+    // A clip without a picture (or one that failed) leaves the renderer unconnected; taken out
+    // again, the graph answers IVideoWindow just as one that RenderFile built alone.
+    if (renderer && !anyPinConnected(renderer.get())) graph->RemoveFilter(renderer.get());
     // VFW_S_PARTIAL_RENDER (the video plays, the sound has no device) is a success too.
     if (SUCCEEDED(hr)) m_holdsClip = true;
     return statusOf(hr, what);

@@ -24,6 +24,9 @@
 // Facts relied on (Windows' quartz, and Wine 8's quartz on winegstreamer):
 // - RenderFile finds the source filter by the file's first bytes, whatever its extension,
 //   and answers VFW_S_PARTIAL_RENDER (a success) when the sound can't be played.
+// - RenderFile connects to the renderers already in the graph before it looks for others.
+//   The layer offers it the classic Video Renderer: Wine's default (mixing) renderer paints
+//   nothing under an X server without direct rendering.
 // - The filter graph manager forwards IVideoWindow and IBasicAudio to the renderers in the
 //   graph; without one they fail (E_NOINTERFACE / VFW_E_NO_INTERFACE).
 // - IVideoWindow::put_Top and friends take pixels relative to the owner's client area once

@@ -106,31 +106,129 @@ wait_exit $pid 50
 [ "$status" = 0 ] && tr -d '\r' <"$dir/Tessiva.ini" | grep -q '^sound=1$' && tr -d '\r' <"$dir/Tessiva.ini" | grep -q '^path='
 check "OK writes the ticked box as sound=1 through kernel32 and keeps path" $? "status $status: $(cat "$dir/Tessiva.ini")"
 
-# ---- The saver: covers the screen, ends on a mouse movement.
-dir=$(new_copy saver)
-cp "$clip" "$dir/clips/vorn.evc"
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /s >"$dir/out.log" 2>&1 &
-pid=$!
-saver=""
-for _ in $(seq 100); do
-    saver=$(find_window Form1 1)
-    if [ -n "$saver" ]; then
-        geometry=$(xdotool getwindowgeometry "$saver" 2>/dev/null | grep Geometry | awk '{print $2}')
-        screen=$(xdpyinfo | awk '/dimensions:/ {print $2}')
-        [ "$geometry" = "$screen" ] && break
-    fi
-    sleep 0.1
-done
-[ "$geometry" = "$screen" ]
-check "'/s' covers the screen" $? "geometry $geometry, screen $screen"
+# ---- The saver.
+# The colour of the 40x40 square centred on $2,$3 of screenshot $1, each channel as 1 (bright),
+# 0 (dark) or x (neither).
+levels_at() {
+    convert "$1" -crop "40x40+$(($2 - 20))+$(($3 - 20))" -scale '1x1!' \
+        -format '%[fx:r>0.6?1:(r<0.4?0:2)]%[fx:g>0.6?1:(g<0.4?0:2)]%[fx:b>0.6?1:(b<0.4?0:2)]' info: | tr 2 x
+}
+# The levels at the middle of each screen quadrant: the clip's red, lime, blue and yellow
+# quadrants scaled to the whole screen give "100 010 001 110".
+quadrants_of() {
+    local w h
+    read -r w h <<<"$(identify -format '%w %h' "$1")"
+    echo "$(levels_at "$1" $((w / 4)) $((h / 4))) $(levels_at "$1" $((3 * w / 4)) $((h / 4)))" \
+        "$(levels_at "$1" $((w / 4)) $((3 * h / 4))) $(levels_at "$1" $((3 * w / 4)) $((3 * h / 4)))"
+}
+# How many pixels differ clearly between two screenshots.
+changed_pixels() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | awk '{print int($1)}'; }
+
+# Starts a saver on the clip file $2 in a copy named $1 and waits until Form1 covers the
+# screen; sets pid, and covered to 0 or 1.
+start_saver() {
+    dir=$(new_copy "$1")
+    cp "$2" "$dir/clips/vorn.evc"
+    # The pointer stays where it is: Wine takes a pointer moved while none of its windows was
+    # under it for a movement the moment one comes, and the saver would end at once.
+    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /s >"$dir/out.log" 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    covered=1
+    local screen geometry="" saver
+    screen=$(xdpyinfo | awk '/dimensions:/ {print $2}')
+    for _ in $(seq 100); do
+        saver=$(find_window Form1 1)
+        if [ -n "$saver" ]; then
+            geometry=$(xdotool getwindowgeometry "$saver" 2>/dev/null | awk '/Geometry/ {print $2}')
+            [ "$geometry" = "$screen" ] && { covered=0; return; }
+        fi
+        sleep 0.1
+    done
+    echo "Form1's geometry: ${geometry:-none}, the screen: $screen"
+}
+
+start_saver saver "$clip"
+check "'/s' covers the screen" "$covered"
+began=$SECONDS
 sleep 1.5
+import -window root "$work/a.png"
+sleep 0.4
+import -window root "$work/b.png"
+quadrants=$(quadrants_of "$work/a.png")
+[ "$quadrants" = "100 010 001 110" ]
+check "'/s' shows the whole clip on the whole screen" $? "quadrants $quadrants"
+[ "$(changed_pixels "$work/a.png" "$work/b.png")" -gt 500 ]
+check "'/s' plays: the picture changes" $?
+# The clip lasts 3 s; past it, the loop has rewound and plays on.
+sleep $((began + 5 - SECONDS))
+import -window root "$work/c.png"
+sleep 0.4
+import -window root "$work/d.png"
+quadrants=$(quadrants_of "$work/c.png")
+[ "$quadrants" = "100 010 001 110" ] && [ "$(changed_pixels "$work/c.png" "$work/d.png")" -gt 500 ]
+check "'/s' still plays the whole clip after its end" $? "quadrants $quadrants"
 wait_exit $pid 1
 [ "$status" = running ]
-check "'/s' keeps playing" $?
+check "'/s' keeps running while nothing is touched" $?
 xdotool mousemove_relative 5 5 2>/dev/null
 wait_exit $pid 50
 [ "$status" = 0 ]
 check "'/s' ends with 0 on a mouse movement" $? "status $status"
+
+# The mouse watcher ignores the right button: this click reaches Form1 through the video
+# window's message drain.
+start_saver rightclick "$clip"
+sleep 1
+xdotool click 3 2>/dev/null
+wait_exit $pid 50
+[ "$covered" = 0 ] && [ "$status" = 0 ]
+check "'/s' ends with 0 on a right click over the playing video" $? "status $status"
+
+# A clip that can't play: a black screen that still ends on input, and no report. With no
+# video window over it, Form1's one visible control, Label4, shows on the black (the link at
+# 225,1680 twips, 4695 wide and 495 high: pixels 15 to 328 across and 112 to 145 down).
+printf 'this is not a video\n' >"$work/broken.evc"
+start_saver broken "$work/broken.evc"
+sleep 1.5
+import -window root "$work/e.png"
+brightest=$(convert "$work/e.png" -crop 1280x560+0+160 -format '%[fx:int(255*maxima)]' info:)
+link=$(convert "$work/e.png" -crop 313x33+15+112 -fx 'b>0.7&&r<0.3' -format '%[fx:int(mean*w*h)]' info:)
+[ "$covered" = 0 ] && [ "$brightest" -le 8 ] && [ "$link" -gt 100 ] && [ -z "$(find_window Tessiva 1)" ]
+check "'/s' on a broken clip shows black with Label4, and no box" $? "brightest $brightest, link pixels $link"
+xdotool click 1 2>/dev/null
+wait_exit $pid 50
+[ "$status" = 0 ]
+check "'/s' on a broken clip ends with 0 on a click" $? "status $status"
+
+# ---- The dialog's links reach the desktop's opener: Wine's ShellExecuteA hands web
+# addresses to xdg-open, so a recording stand-in earlier in PATH sees them.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened.txt" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+dir=$(new_copy links)
+before=$(cat "$dir/Tessiva.ini")
+PATH=$work/bin:$PATH "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /c >"$dir/out.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+dialog=$(find_window Configure 150)
+sleep 1.5
+# Label3 and Label4, the two links, by their middles at 96 DPI.
+xdotool mousemove --window "$dialog" 171 60 click 1 2>/dev/null
+for _ in $(seq 50); do [ -s "$work/opened.txt" ] && break; sleep 0.1; done
+xdotool mousemove --window "$dialog" 171 128 click 1 2>/dev/null
+for _ in $(seq 50); do [ "$(wc -l <"$work/opened.txt" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+# Label3 opens its address with a "/" appended; Label4 opens its own as it stands.
+opened=$(tr '\n' ' ' <"$work/opened.txt" 2>/dev/null)
+[ "$opened" = "https://tessiva.example.org/ https://tessiva.example.org/codec/ " ]
+check "each link hands its address to the opener" $? "opened: $opened"
+wait_exit $pid 1
+[ "$status" = running ]
+check "the dialog stays open after the link clicks" $?
+xdotool mousemove --window "$dialog" 200 185 click 1 2>/dev/null
+wait_exit $pid 50
+[ "$status" = 0 ] && [ "$(cat "$dir/Tessiva.ini")" = "$before" ]
+check "Cancel after the links writes nothing" $? "status $status"
 
 # ---- The preview: a child of the host, sized to it, not activated; it ends with the host.
 dir=$(new_copy preview)
