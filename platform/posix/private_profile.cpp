@@ -88,10 +88,11 @@ std::uint32_t copyEntry(std::string_view value, char* buffer, std::uint32_t capa
     return static_cast<std::uint32_t>(count);
 }
 
-// The desktop strips trailing spaces (only spaces) from the default before using it.
+// The desktop strips trailing spaces (only spaces) from the default before using it, but
+// never its first character: a default of nothing but spaces comes back as one space.
 std::string_view prepareDefault(std::string_view value) {
     value = untilNul(value);
-    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    while (value.size() > 1 && value.back() == ' ') value.remove_suffix(1);
     return value;
 }
 

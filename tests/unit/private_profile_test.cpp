@@ -185,7 +185,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"NulBeforeHeader", "\0[S]\nk=v\n"s, "S", "k", "D"},
         ReadCase{"NulLineIsEmptyKey", "[S]\n\0\n=x\n"s, "S", "", "D"},
         // The default loses trailing spaces (only spaces) and one pair of quotes.
-        ReadCase{"DefaultSpaces", "", "S", "k", "  D", "  D  "}, ReadCase{"DefaultTabs", "", "S", "k", "\tD\t", "\tD\t"},
+        ReadCase{"DefaultSpaces", "", "S", "k", "  D", "  D  "},
+        ReadCase{"DefaultOnlySpaces", "", "S", "k", " ", "   "}, ReadCase{"DefaultTabs", "", "S", "k", "\tD\t", "\tD\t"},
         ReadCase{"DefaultQuoted", "", "S", "k", "D", "\"D\" "}, ReadCase{"DefaultQuoteLate", "", "S", "k", " \"D\"", " \"D\""},
         ReadCase{"DefaultHalfQuoted", "", "S", "k", "x\"", "x\""}, ReadCase{"DefaultEmpty", "", "S", "k", "", ""},
         ReadCase{"DefaultLong", "", "S", "k", std::string(254, 'a'), kA300}),
