@@ -462,7 +462,9 @@ int createTemporary(const std::string& path, std::string& temporaryPath) {
 // The process id in a temporary file's name of ours for `name` (".<name>.<pid>.<n>.<n>.tmp"),
 // or 0 when the entry is something else.
 pid_t writerOfTemporary(std::string_view entry, std::string_view name) {
-    const std::string prefix = "." + std::string(name) + ".";
+    // Appended in steps: GCC 12 at -O3 warns falsely about "." + std::string(...).
+    std::string prefix = ".";
+    prefix.append(name).append(".");
     if (entry.size() <= prefix.size() + 4 || entry.substr(0, prefix.size()) != prefix ||
         entry.substr(entry.size() - 4) != ".tmp") {
         return 0;
