@@ -1,5 +1,6 @@
 #include "platform/qt/qt_forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -9,6 +10,8 @@
 
 #include "platform/qt/qt_form_window.h"
 
+#include <glib.h>
+
 namespace tessiva {
 
 QtForms::QtForms(std::string commandLine) : m_commandLine(std::move(commandLine)) {
@@ -17,6 +20,9 @@ QtForms::QtForms(std::string commandLine) : m_commandLine(std::move(commandLine)
     m_wakeUp.setSingleShot(true);
     m_wakeUp.setInterval(10);
     m_wakeUp.setTimerType(Qt::PreciseTimer);
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    m_onMainContext = dispatcher != nullptr && dispatcher->inherits("QEventDispatcherGlib");
+    m_pollFds.resize(8);
 }
 
 QtForms::~QtForms() = default;
@@ -53,7 +59,32 @@ void QtForms::messageBox(const std::string& text) {
     box.exec();
 }
 
+// Qt's dispatcher on Linux is GLib's default main context. Driving one iteration of that
+// context by hand gives exactly the yield's shape: whatever is ready is dispatched (Qt's
+// posted events, the X events its reader thread queued, timers), and the wait for more is
+// bounded by the poll's own timeout. processEvents could bound it only with a timer started
+// and stopped on every pass, which cost more than everything else the loop does.
+bool QtForms::iterateMainContext(int limitMs) {
+    GMainContext* context = g_main_context_default();
+    if (!g_main_context_acquire(context)) return false;
+    gint priority = 0;
+    g_main_context_prepare(context, &priority);
+    gint timeout = 0;
+    gint count = 0;
+    while ((count = g_main_context_query(context, priority, &timeout, m_pollFds.data(),
+                                         static_cast<gint>(m_pollFds.size()))) > static_cast<gint>(m_pollFds.size())) {
+        m_pollFds.resize(static_cast<std::size_t>(count));
+    }
+    if (timeout < 0 || timeout > limitMs) timeout = limitMs;
+    g_main_context_get_poll_func(context)(m_pollFds.data(), static_cast<guint>(count), timeout);
+    if (g_main_context_check(context, priority, m_pollFds.data(), count)) g_main_context_dispatch(context);
+    g_main_context_release(context);
+    return true;
+}
+
 void QtForms::yield() {
+    if (m_onMainContext && iterateMainContext(10)) return;
+    // Another dispatcher (QT_NO_GLIB): a timer ends the wait.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     m_wakeUp.start();
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);

@@ -8,11 +8,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/forms.h"
 #include "platform/process_end.h"
 
 class QApplication;
+struct _GPollFD;  // GLib's GPollFD
 
 namespace tessiva {
 
@@ -53,11 +55,17 @@ protected:
     [[noreturn]] void terminateProcess(int status) override;
 
 private:
+    // One iteration of GLib's default main context, waiting at most limitMs; false when the
+    // context belongs to another thread.
+    bool iterateMainContext(int limitMs);
+
     std::string m_commandLine;
     std::unique_ptr<QtFormWindow> m_window;
     bool m_loaded = false;
     bool m_running = false;
     QTimer m_wakeUp;
+    bool m_onMainContext = false;  // Qt dispatches through GLib's default main context
+    std::vector<_GPollFD> m_pollFds;
     NativeChildProbe m_nativeChildProbe;
 };
 
