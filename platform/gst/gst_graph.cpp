@@ -166,6 +166,11 @@ void GstGraph::pump() {
     if (m_bus) {
         while (MessageRef message{gst_bus_pop(m_bus.get())}) handle(message.get());
     }
+    // The loop reads the position and the duration one after the other on every pass; the
+    // window's connection is asked once for both.
+    const gint64 now = g_get_monotonic_time();
+    if (now - m_windowPolledAt < kWindowPollMicroseconds) return;
+    m_windowPolledAt = now;
     follow(m_window.pollEvents());
 }
 
@@ -304,14 +309,21 @@ Status GstGraph::getCurrentPosition(double& seconds) {
             // pipeline would walk all of playbin's bins to ask each sink in turn.
             gint64 position = 0;
             GstElement* sink = m_output.sink();
-            if ((sink != nullptr && gst_element_query_position(sink, GST_FORMAT_TIME, &position) && position >= 0) ||
-                (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)) {
+            if ((sink != nullptr && queryPosition(sink, position)) || queryPosition(m_pipeline.get(), position)) {
                 queried = static_cast<double>(position) / kNanosecondsPerSecond;
             }
         }
         answer = m_tracker.position(queried);
         return Status::success();
     });
+}
+
+bool GstGraph::queryPosition(GstElement* element, gint64& position) {
+    GstQuery* query = m_positionQuery.get();
+    if (query == nullptr || !gst_element_query(element, query)) return false;
+    GstFormat format = GST_FORMAT_UNDEFINED;
+    gst_query_parse_position(query, &format, &position);
+    return format == GST_FORMAT_TIME && position >= 0;
 }
 
 Status GstGraph::getDuration(double& seconds) {

@@ -90,6 +90,7 @@ private:
     void applyVolume();
     void applyBalance();
     void queryDuration();
+    bool queryPosition(GstElement* element, gint64& position);
     bool seek(double seconds);
     std::string popError();
     static std::string errorText(GstMessage* error);
@@ -99,7 +100,12 @@ private:
     ElementRef m_pipeline;
     ElementRef m_panorama;
     BusRef m_bus;
+    // Asked again on every pass of the playback loop; made once, since a query that nobody
+    // else holds can be answered again.
+    QueryRef m_positionQuery{gst_query_new_position(GST_FORMAT_TIME)};
     PositionTracker m_tracker;
+    static constexpr gint64 kWindowPollMicroseconds = 2000;
+    gint64 m_windowPolledAt = 0;  // g_get_monotonic_time() of the last look at the window
     std::int32_t m_volume = 0;
     std::int32_t m_balance = 0;
     bool m_playing = false;  // what run/stop asked for

@@ -3,6 +3,8 @@
 // X errors go through the program's one handler (platform/x11/x_errors.h).
 #include "platform/gst/overlay_window.h"
 
+#include <poll.h>
+
 #include <cstdio>
 #include <string>
 
@@ -187,9 +189,17 @@ WindowChange OverlayWindow::apply() {
     return change;
 }
 
+// The playback loop asks on every pass, and nearly always nothing came: XPending would read
+// the socket (two recvmsg calls) each time; a poll of the connection answers in one call.
+bool OverlayWindow::eventsWaiting() const {
+    if (XEventsQueued(m_display, QueuedAlready) > 0) return true;
+    pollfd connection{ConnectionNumber(m_display), POLLIN, 0};
+    return ::poll(&connection, 1, 0) > 0;
+}
+
 WindowChange OverlayWindow::pollEvents() {
     WindowChange change;
-    if (m_display == nullptr) return change;
+    if (m_display == nullptr || !eventsWaiting()) return change;
     bool ownerResized = false;
     while (XPending(m_display) > 0) {
         XEvent event;

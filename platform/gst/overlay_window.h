@@ -70,6 +70,7 @@ public:
     WindowChange pollEvents();
 
 private:
+    bool eventsWaiting() const;
     WindowChange apply();
     void forgetOwner();
 
