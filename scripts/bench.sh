@@ -5,7 +5,7 @@
 #   scripts/bench.sh [--debug]
 # Environment: BENCH_RUNS (3), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
 # BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
-# BENCH_ONLY=cpu,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder).
+# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder).
 # Installs what only the benchmark needs, and only what is missing; runs apt-get through sudo
 # when not root; never asks questions.
 set -euo pipefail
