@@ -7,10 +7,19 @@
 
 #include <gst/gst.h>
 
+#include <thread>
+
 #include "platform/gst/gst_graph.h"
 #include "platform/gst/gst_ref.h"
 
 namespace tessiva {
+
+void GstMedia::startEarly() {
+    std::thread([] {
+        if (!gst_init_check(nullptr, nullptr, nullptr)) return;  // the graph's own call reports it
+        if (GstElement* playbin = gst_element_factory_make("playbin", nullptr)) gst_object_unref(gst_object_ref_sink(playbin));
+    }).detach();
+}
 
 Status GstMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
     GError* raw = nullptr;

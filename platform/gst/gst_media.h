@@ -4,14 +4,20 @@
 //     tessiva::GstMedia media;
 // It initialises GStreamer on first use; creating a graph fails if that is impossible.
 //
-// Facts relied on: gst_init_check may be called any number of times, from one thread; it
-// loads the plugin registry only once.
+// Facts relied on: gst_init_check may be called any number of times, from any thread (it
+// holds a lock of its own, so a second caller waits for the first); it loads the plugin
+// registry only once.
 #include "platform/media.h"
 
 namespace tessiva {
 
 class GstMedia final : public Media {
 public:
+    // Starts GStreamer (the plugin registry and playbin's own plugin) on a thread of its own,
+    // so that the saver's first graph needn't wait for it while the window comes up. Call at
+    // most once; the thread is never joined and ends by itself.
+    void startEarly();
+
     Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
 };
 

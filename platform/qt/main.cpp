@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
 
+    // The saver's clip starts playing only once GStreamer is up: let it come up while Qt and
+    // the window do.
+    tessiva::GstMedia media;
+    if (tessiva::chooseMode(tessiva::switchText(commandLine)) == tessiva::DisplayMode::Saver) media.startEarly();
+
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
@@ -46,7 +51,6 @@ int main(int argc, char** argv) {
         [&x11](tessiva::NativeHandle window, int x, int y) { return x11.mappedChildAt(static_cast<unsigned long>(window), x, y); });
     tessiva::QtDesktop desktop(forms, x11);
     tessiva::PosixProfile profile;
-    tessiva::GstMedia media;
     tessiva::XInputMouse input;
     tessiva::Platform platform{forms, desktop, profile, media, input};
     tessiva::runProgram(platform);
