@@ -668,6 +668,17 @@ void stopProgram(std::unique_ptr<ProgramCopy>& program) {
     if (pid > 0) untrack(pid);
 }
 
+// Starts watching the screen afresh for a run of `clip`: the server's clock mapped again,
+// probes compared with the clip's first frame, nothing left of earlier runs.
+void watchForClip(Screen& screen, const Clip& clip) {
+    screen.calibrate();
+    screen.setReference(&clip.first);
+    screen.setProbing(true);
+    screen.watch(true);
+    screen.discardEvents();
+    screen.forget();
+}
+
 // Waits for the first update that shows the clip; false if none came in time or the
 // program ended.
 std::optional<Update> waitForFirstFrame(Screen& screen, const std::function<bool()>& gone, double timeoutMs) {
@@ -740,12 +751,7 @@ pid_t startBaseline(Player player, const Screen& screen, const Clip& sample, con
 
 // Exec to the first frame of the clip on the screen, for any player; NAN when none came.
 double firstFrameRun(Screen& screen, Player player, const Clip& sample, const Baselines& baselines) {
-    screen.calibrate();
-    screen.setReference(&sample.first);
-    screen.setProbing(true);
-    screen.watch(true);
-    screen.discardEvents();
-    screen.forget();
+    watchForClip(screen, sample);
     double startedAt = nowMs();
     double result = NAN;
     if (player == Player::Ours) {
@@ -895,12 +901,7 @@ ExitSample exitTry(Screen& screen, XSession& x, const Clip& sample, Input input,
     Display* d = screen.display();
     // The pointer rests mid-screen before the program starts, so the relative move is a move.
     XWarpPointer(d, None, screen.root(), 0, 0, 0, 0, screen.width / 2, screen.height / 2);
-    screen.calibrate();
-    screen.setReference(&sample.first);
-    screen.setProbing(true);
-    screen.watch(true);
-    screen.discardEvents();
-    screen.forget();
+    watchForClip(screen, sample);
 
     double startedAt = 0;
     auto program = startProgram(sample.file, startedAt);
@@ -1021,12 +1022,7 @@ struct SeamRun {
 
 SeamRun seamRun(Screen& screen, const Clip& clip, int rewinds) {
     SeamRun run;
-    screen.calibrate();
-    screen.setReference(&clip.first);
-    screen.setProbing(true);
-    screen.watch(true);
-    screen.discardEvents();
-    screen.forget();
+    watchForClip(screen, clip);
     double startedAt = 0;
     auto program = startProgram(clip.file, startedAt);
     const auto first = waitForFirstFrame(screen, *program, 10000);
@@ -1130,12 +1126,7 @@ double rssMb(pid_t pid) { return static_cast<double>(statusValue(pid, "VmRSS").v
 
 Soak soak(Screen& screen, const Clip& clip, int seconds) {
     Soak result;
-    screen.calibrate();
-    screen.setReference(&clip.first);
-    screen.setProbing(true);
-    screen.watch(true);
-    screen.discardEvents();
-    screen.forget();
+    watchForClip(screen, clip);
     double startedAt = 0;
     auto program = startProgram(clip.file, startedAt);
     const pid_t pid = program->pid();
