@@ -7,6 +7,7 @@
 
 #include "platform/gst/gst_media.h"
 #include "platform/posix/private_profile.h"
+#include "platform/posix/standard_streams.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/x11/x_connection.h"
@@ -15,6 +16,7 @@
 #include "startup/switches.h"
 
 int main(int argc, char** argv) {
+    tessiva::openMissingStandardStreams();
     // Qt would take options such as -reverse or -platform out of argv: the program's own
     // command line is read before Qt sees it, and Qt gets only the program's name.
     const std::string commandLine = tessiva::joinArguments(argc, argv);
