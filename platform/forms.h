@@ -115,6 +115,13 @@ public:
     virtual Status setVisible(ControlIndex control, bool visible) = 0;
     virtual Status setValue(ControlIndex control, std::int16_t value) = 0;  // refuses all but 0, 1, 2
     virtual std::int16_t value(ControlIndex control) = 0;
+    // Blacks out every monitor that the window, at 0, 0 with the primary screen's size,
+    // doesn't hold (platform/monitor_cover.h says which), with borderless windows of the
+    // form's own that show no pointer while the cursor is hidden. Their key presses, clicks
+    // and moves reach the form's KeyPress, MouseDown and MouseMove as the window's own do,
+    // and the window keeps the focus. They go when the form unloads or the process ends.
+    // Does nothing on a desktop with one monitor.
+    virtual Status coverOtherMonitors() = 0;
 };
 
 class Forms {

@@ -35,6 +35,8 @@ void Form1::Form_Load() {
     check(me.setWidth(m_platform.forms.screenWidth()));
     check(me.setHeight(m_platform.forms.screenHeight()));
     (void)m_platform.desktop.showCursor(kFalse);
+    // The other monitors go black too; a desktop that can't do it still shows the saver.
+    (void)me.coverOtherMonitors();
     RemoveDShow();
     const std::string clip = ReadIni(m_platform.profile, settingsFileLowerCase(m_platform.forms), "config", "path", "") +
                              "vorn.evc";

@@ -74,6 +74,7 @@ public:
         return record("Value " + std::to_string(v));
     }
     std::int16_t value(ControlIndex c) override { return values.at(static_cast<std::size_t>(c)); }
+    Status coverOtherMonitors() override { return record("CoverOtherMonitors"); }
 
 private:
     static std::string num(double v) { return std::to_string(static_cast<long long>(v)); }

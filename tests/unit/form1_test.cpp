@@ -137,10 +137,10 @@ TEST(Form1Load, SaverCoversTheScreenHidesTheCursorAndPlaysTheClipFromPath) {
     EXPECT_THROW(run.load(), ProgramEnded);
     EXPECT_EQ(runningAtShow, kTrue);
     const CallLog after = run.afterInitMouse();
-    ASSERT_GE(after.size(), 10u);
-    EXPECT_THAT(CallLog(after.begin(), after.begin() + 10),
+    ASSERT_GE(after.size(), 11u);
+    EXPECT_THAT(CallLog(after.begin(), after.begin() + 11),
                 ElementsAre("Show", "WindowState 0", "Top 0", "Left 0", "Width 19200", "Height 10800", "ShowCursor 0",
-                            "ReadProfile /opt/tessiva\\tessiva.ini config path", "CreateGraph", "Render /clips/vorn.evc"));
+                            "CoverOtherMonitors", "ReadProfile /opt/tessiva\\tessiva.ini config path", "CreateGraph", "Render /clips/vorn.evc"));
     EXPECT_EQ(run.fake.desktop.cursorCount, -1);
     EXPECT_EQ(run.fake.log.back(), "End");
 }
