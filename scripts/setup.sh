@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libx11-dev libxi-dev libxfixes-dev
+  qt6-base-dev libx11-dev libxi-dev libxfixes-dev libxrandr-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-x
   libgtest-dev libgmock-dev
@@ -18,6 +18,9 @@ packages=(
   # Wine's DirectShow plays through the host's GStreamer; MPEG-1 program streams need its
   # mpegpsdemux, which is in the "bad" set (tests/dshow).
   gstreamer1.0-plugins-bad
+  # Desktops with more than one monitor (xrandr --setmonitor), and the idle hosts that start
+  # the saver (xset sets the X server's own timer).
+  x11-xserver-utils xss-lock xautolock
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -51,6 +51,17 @@ int main(int argc, char** argv) {
     tessiva::QtForms forms(commandLine);
     forms.setNativeChildProbe(
         [&x11](tessiva::NativeHandle window, int x, int y) { return x11.mappedChildAt(static_cast<unsigned long>(window), x, y); });
+    forms.setMonitorProbe([&x11] { return x11.monitors(); });
+    forms.setShownWait([&x11](tessiva::NativeHandle window) -> std::optional<QPoint> {
+        // Qt's requests go out first, then ours wait for the window manager to answer them.
+        if (auto* qtX11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            tessiva::XConnection::flush(qtX11->display());
+        }
+        const auto id = static_cast<unsigned long>(window);
+        int x = 0, y = 0;
+        if (!x11.waitUntilViewable(id, 500) || !x11.rootPosition(id, x, y)) return std::nullopt;
+        return QPoint(x, y);
+    });
     tessiva::QtDesktop desktop(forms, x11);
     tessiva::PosixProfile profile;
     tessiva::XInputMouse input;

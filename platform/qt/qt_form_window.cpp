@@ -16,6 +16,7 @@
 
 #include "platform/color.h"
 #include "platform/error_boundary.h"
+#include "platform/monitor_cover.h"
 #include "platform/qt/pictures.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/runtime_error.h"
@@ -192,6 +193,12 @@ Status QtFormWindow::show() {
     // Once unloaded, the window stays gone: nothing brings the program's one window back.
     if (!m_forms.loaded()) return Status::success();
     QWidget::show();
+    if (m_borderStyle == 0 && windowHandle() != nullptr && windowHandle()->parent() == nullptr) {
+        // The saver places its window right after showing it. Until Qt hears where a window
+        // manager put the window, it takes the window to be where it asked, and a move to
+        // there would send nothing: learn the real place first, so that the move goes out.
+        if (const auto placed = m_forms.waitUntilShown(hWnd()); placed && *placed != pos()) move(*placed);
+    }
     raise();
     activateWindow();
     // The first control in the tab order that can take the focus starts with it.
@@ -371,34 +378,104 @@ void QtFormWindow::paintEvent(QPaintEvent* event) {
 }
 
 void QtFormWindow::keyPressEvent(QKeyEvent* event) {
-    // KeyPress is for keys that produce a character, control characters included.
-    const QString text = event->text();
-    if (text.isEmpty()) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    if (m_forms.reportShowing()) return;
-    std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
-    guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
+    if (!routeKeyPress(event)) QWidget::keyPressEvent(event);
 }
 
-// Mouse events reach the program with the button, the shift state and a place in twips.
+bool QtFormWindow::routeKeyPress(QKeyEvent* event) {
+    // KeyPress is for keys that produce a character, control characters included.
+    const QString text = event->text();
+    if (text.isEmpty()) return false;
+    if (m_forms.reportShowing()) return true;
+    std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
+    guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
+    return true;
+}
+
+// Mouse events reach the program with the button, the shift state and a place in twips,
+// measured from the window's corner.
 template <class Handler>
-void QtFormWindow::forwardMouse(QMouseEvent* event, Qt::MouseButtons buttons, Handler handler) {
+void QtFormWindow::forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler) {
     // Under a run-time error report, input belongs to the report's box.
     if (m_forms.reportShowing()) return;
     const double twipsPerPixel = toTwips(1);
-    const float x = static_cast<float>(twipsPerPixel * event->position().x());
-    const float y = static_cast<float>(twipsPerPixel * event->position().y());
+    const float x = static_cast<float>(twipsPerPixel * at.x());
+    const float y = static_cast<float>(twipsPerPixel * at.y());
     guarded(m_forms, [&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
 }
 
 void QtFormWindow::mousePressEvent(QMouseEvent* event) {
-    forwardMouse(event, event->button(), &FormEvents::Form_MouseDown);
+    forwardMouse(event, event->position(), event->button(), &FormEvents::Form_MouseDown);
 }
 
 void QtFormWindow::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouse(event, event->buttons(), &FormEvents::Form_MouseMove);
+    forwardMouse(event, event->position(), event->buttons(), &FormEvents::Form_MouseMove);
+}
+
+void QtFormWindow::routeMousePress(QMouseEvent* event) {
+    forwardMouse(event, mapFromGlobal(event->globalPosition()), event->button(), &FormEvents::Form_MouseDown);
+}
+
+void QtFormWindow::routeMouseMove(QMouseEvent* event) {
+    forwardMouse(event, mapFromGlobal(event->globalPosition()), event->buttons(), &FormEvents::Form_MouseMove);
+}
+
+namespace {
+
+// A black window over one monitor beside the saver's, with no frame and above other windows
+// as the saver is. It never takes the focus from the saver; its input is the saver's.
+class MonitorCover final : public QWidget {
+public:
+    MonitorCover(QtFormWindow& form, const QRect& monitor)
+        : QWidget(&form, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_form(form) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setMouseTracking(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::black);
+        setPalette(palette);
+        setAutoFillBackground(true);
+        setWindowTitle(form.windowTitle());
+        setGeometry(monitor);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!m_form.routeKeyPress(event)) QWidget::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override { m_form.routeMousePress(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { m_form.routeMouseMove(event); }
+    // The desktop's close command on a cover is no unload of the form: the cover stays.
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+
+private:
+    QtFormWindow& m_form;
+};
+
+}  // namespace
+
+Status QtFormWindow::coverOtherMonitors() {
+    if (!m_forms.loaded()) return Status::success();
+    dropMonitorCovers();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) return Status::success();
+    const PixelRect saver{0, 0, primary->geometry().width(), primary->geometry().height()};
+    for (const PixelRect& monitor : monitorsToCover(m_forms.monitors(), saver)) {
+        auto* cover = new MonitorCover(*this, QRect(static_cast<int>(monitor.left), static_cast<int>(monitor.top),
+                                                    static_cast<int>(monitor.width), static_cast<int>(monitor.height)));
+        cover->show();
+        m_covers.emplace_back(cover);
+    }
+    if (!m_covers.empty()) {
+        raise();
+        activateWindow();
+    }
+    return Status::success();
+}
+
+void QtFormWindow::dropMonitorCovers() {
+    for (const QPointer<QWidget>& cover : m_covers) {
+        if (cover != nullptr) cover->deleteLater();
+    }
+    m_covers.clear();
 }
 
 }  // namespace tessiva

@@ -3,6 +3,7 @@
 // (non-native) child widgets, so that the window is one X window whose id is the handle.
 // Its events are routed to the program's handlers through the `guarded` boundary.
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -32,6 +33,14 @@ public:
     Status setVisible(ControlIndex control, bool visible) override;
     Status setValue(ControlIndex control, std::int16_t value) override;
     std::int16_t value(ControlIndex control) override;
+    Status coverOtherMonitors() override;
+
+    // Input over the black windows of the other monitors is the window's own input.
+    // routeKeyPress is false for a key that types no character.
+    bool routeKeyPress(QKeyEvent* event);
+    void routeMousePress(QMouseEvent* event);
+    void routeMouseMove(QMouseEvent* event);
+    void dropMonitorCovers();
 
     std::int16_t borderStyle() const { return m_borderStyle; }
     // True where a native child window of another program layer (the video) lies over us.
@@ -54,7 +63,7 @@ private:
     void applyBackground();
     void followScreenCover();
     template <class Handler>
-    void forwardMouse(QMouseEvent* event, Qt::MouseButtons buttons, Handler handler);
+    void forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler);
 
     QtForms& m_forms;
     FormEvents& m_events;
@@ -62,6 +71,7 @@ private:
     std::vector<QWidget*> m_controls;
     QPixmap m_picture;
     std::int16_t m_borderStyle = 0;
+    std::vector<QPointer<QWidget>> m_covers;
 };
 
 }  // namespace tessiva

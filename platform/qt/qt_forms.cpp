@@ -108,6 +108,7 @@ void QtForms::unload() {
     if (!m_loaded || m_window == nullptr) return;
     if (!m_window->runUnloadHandler()) return;
     m_loaded = false;
+    m_window->dropMonitorCovers();
     m_window->hide();
     if (m_running) QCoreApplication::exit(0);
 }
@@ -115,6 +116,17 @@ void QtForms::unload() {
 bool QtForms::nativeChildAt(const QWidget& window, QPoint at) const {
     if (!m_nativeChildProbe || !window.testAttribute(Qt::WA_WState_Created)) return false;
     return m_nativeChildProbe(static_cast<NativeHandle>(window.winId()), at.x(), at.y());
+}
+
+std::vector<PixelRect> QtForms::monitors() const {
+    std::vector<PixelRect> found = m_monitorProbe ? m_monitorProbe() : std::vector<PixelRect>{};
+    if (found.empty()) {
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect g = screen->geometry();
+            found.push_back(PixelRect{g.x(), g.y(), g.width(), g.height()});
+        }
+    }
+    return found;
 }
 
 void QtForms::runUntilUnloaded() {

@@ -7,11 +7,13 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/forms.h"
 #include "platform/process_end.h"
+#include "platform/video_placement.h"
 
 class QApplication;
 struct _GPollFD;  // GLib's GPollFD
@@ -50,6 +52,20 @@ public:
     void setNativeChildProbe(NativeChildProbe probe) { m_nativeChildProbe = std::move(probe); }
     bool nativeChildAt(const QWidget& window, QPoint at) const;
 
+    // Waits until a window just shown is on the screen, placed by the window manager if
+    // there is one, and answers where it is on the root window (nothing when unknown).
+    using ShownWait = std::function<std::optional<QPoint>(NativeHandle window)>;
+    void setShownWait(ShownWait wait) { m_shownWait = std::move(wait); }
+    std::optional<QPoint> waitUntilShown(NativeHandle window) const {
+        return m_shownWait ? m_shownWait(window) : std::nullopt;
+    }
+
+    // The desktop's monitors in device pixels; without a probe, or when it finds none, the
+    // screens Qt knows.
+    using MonitorProbe = std::function<std::vector<PixelRect>()>;
+    void setMonitorProbe(MonitorProbe probe) { m_monitorProbe = std::move(probe); }
+    std::vector<PixelRect> monitors() const;
+
 protected:
     void showReportBox(const std::string& text) override;
     [[noreturn]] void terminateProcess(int status) override;
@@ -67,6 +83,8 @@ private:
     bool m_onMainContext = false;  // Qt dispatches through GLib's default main context
     std::vector<_GPollFD> m_pollFds;
     NativeChildProbe m_nativeChildProbe;
+    MonitorProbe m_monitorProbe;
+    ShownWait m_shownWait;
 };
 
 }  // namespace tessiva

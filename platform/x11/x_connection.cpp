@@ -1,6 +1,10 @@
 #include "platform/x11/x_connection.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <chrono>
+#include <thread>
 
 #include "platform/x11/x_errors.h"
 
@@ -30,6 +34,52 @@ bool XConnection::windowSize(unsigned long window, int& width, int& height) {
     width = attributes.width;
     height = attributes.height;
     return true;
+}
+
+bool XConnection::waitUntilViewable(unsigned long window, int timeoutMs) {
+    if (m_display == nullptr || window == 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        XWindowAttributes a{};
+        Status status = 0;
+        if (refused(m_display, [&] { status = XGetWindowAttributes(m_display, window, &a); }) || status == 0) return false;
+        if (a.map_state == IsViewable) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool XConnection::rootPosition(unsigned long window, int& x, int& y) {
+    if (m_display == nullptr || window == 0) return false;
+    Window child = 0;
+    Bool same = False;
+    if (refused(m_display, [&] { same = XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child); })) {
+        return false;
+    }
+    return same == True;
+}
+
+void XConnection::flush(Display* display) {
+    if (display != nullptr) XFlush(display);
+}
+
+std::vector<PixelRect> XConnection::monitors() {
+    std::vector<PixelRect> found;
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (m_display == nullptr || !XRRQueryExtension(m_display, &event, &error) ||
+        !XRRQueryVersion(m_display, &major, &minor) || major * 100 + minor < 105) {
+        return found;
+    }
+    int count = 0;
+    XRRMonitorInfo* list = nullptr;
+    if (refused(m_display, [&] { list = XRRGetMonitors(m_display, DefaultRootWindow(m_display), True, &count); })) {
+        return found;
+    }
+    for (int i = 0; i < count && list != nullptr; ++i) {
+        found.push_back(PixelRect{list[i].x, list[i].y, list[i].width, list[i].height});
+    }
+    if (list != nullptr) XRRFreeMonitors(list);
+    return found;
 }
 
 bool XConnection::mappedChildAt(unsigned long window, int x, int y) {

@@ -11,8 +11,13 @@
 //   on it; selecting it on an id that names no window raises BadWindow, which tells us the
 //   host is already gone.
 // - Window geometry from the server is in device pixels.
+// - RandR 1.5 monitors are what desktops call monitors, virtual ones (xrandr --setmonitor)
+//   included; an output's CRTC alone can hold several.
 // Interface thread only.
 #include <cstdint>
+#include <vector>
+
+#include "platform/video_placement.h"
 
 using Display = struct _XDisplay;
 
@@ -34,6 +39,19 @@ public:
 
     // True when a mapped child window of `window` covers the point (x, y) of it.
     bool mappedChildAt(unsigned long window, int x, int y);
+
+    // Waits, for at most `timeoutMs`, until the window is viewable: a window manager maps a
+    // new top-level window only once it has taken it in and placed it. False on time-out or
+    // when the id names no window.
+    bool waitUntilViewable(unsigned long window, int timeoutMs);
+    // Where the window's corner is on the root window; false when the id names no window.
+    bool rootPosition(unsigned long window, int& x, int& y);
+    // Sends what another connection (Qt's) has queued.
+    static void flush(Display* display);
+
+    // The monitors of the screen as RandR 1.5 lists them, in device pixels of the root
+    // window; empty when the server has no RandR 1.5.
+    std::vector<PixelRect> monitors();
 
     // Starts watching `window` for destruction; false when it doesn't exist (already gone).
     bool watchDestruction(unsigned long window);
