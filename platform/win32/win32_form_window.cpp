@@ -7,8 +7,10 @@
 
 #include "platform/color.h"
 #include "platform/error_boundary.h"
+#include "platform/monitor_cover.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/resource_ids.h"
+#include "platform/win32/system_error.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_forms.h"
 
@@ -77,6 +79,8 @@ Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Win32
 
 const wchar_t* Win32FormWindow::className() { return L"TessivaForm"; }
 
+const wchar_t* const kCoverClass = L"TessivaMonitorCover";
+
 void Win32FormWindow::registerClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -86,6 +90,15 @@ void Win32FormWindow::registerClass(HINSTANCE instance) {
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.lpszClassName = className();
     RegisterClassExW(&windowClass);
+
+    WNDCLASSEXW coverClass{};
+    coverClass.cbSize = sizeof coverClass;
+    coverClass.lpfnWndProc = &Win32FormWindow::coverProcedure;
+    coverClass.hInstance = instance;
+    coverClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // hidden with the saver's count
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    coverClass.lpszClassName = kCoverClass;
+    RegisterClassExW(&coverClass);
 }
 
 Win32FormWindow::Win32FormWindow(Win32Forms& forms, const FormDefinition& definition, FormEvents& events)
@@ -353,11 +366,11 @@ void Win32FormWindow::controlClicked(ControlIndex index) {
     guarded(m_forms, [&] { m_events.Control_Click(index); });
 }
 
-void Win32FormWindow::forwardMouse(std::int16_t button, WPARAM wParam, LPARAM lParam, bool down) {
+void Win32FormWindow::forwardMouse(std::int16_t button, WPARAM wParam, POINT at, bool down) {
     // Under a run-time error report, input belongs to the report's box.
     if (m_forms.reportShowing()) return;
-    const float x = static_cast<float>(toTwips(GET_X_LPARAM(lParam)));
-    const float y = static_cast<float>(toTwips(GET_Y_LPARAM(lParam)));
+    const float x = static_cast<float>(toTwips(at.x));
+    const float y = static_cast<float>(toTwips(at.y));
     const std::int16_t shift = shiftCode(wParam);
     if (down) {
         guarded(m_forms, [&] { m_events.Form_MouseDown(button, shift, x, y); });
@@ -435,16 +448,11 @@ LRESULT Win32FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         EndPaint(m_hwnd, &paint);
         return 0;
     }
-    case WM_CHAR: {
-        if (m_forms.reportShowing()) return 0;
-        std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
-        guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
-        return 0;
-    }
-    case WM_LBUTTONDOWN: forwardMouse(1, wParam, lParam, true); return 0;
-    case WM_RBUTTONDOWN: forwardMouse(2, wParam, lParam, true); return 0;
-    case WM_MBUTTONDOWN: forwardMouse(4, wParam, lParam, true); return 0;
-    case WM_MOUSEMOVE: forwardMouse(0, wParam, lParam, false); return 0;
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE: routeInput(m_hwnd, message, wParam, lParam); return 0;
     case WM_CLOSE:
         // The window layer's close command unloads the form; the window itself stays.
         m_forms.unload();
@@ -457,6 +465,72 @@ LRESULT Win32FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return DefWindowProcW(m_hwnd, message, wParam, lParam);
+}
+
+bool Win32FormWindow::routeInput(HWND from, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Places are measured from this window's corner, wherever the input came.
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (from != m_hwnd) MapWindowPoints(from, m_hwnd, &at, 1);
+    switch (message) {
+    case WM_CHAR: {
+        if (m_forms.reportShowing()) return true;
+        std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
+        guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
+        return true;
+    }
+    case WM_LBUTTONDOWN: forwardMouse(1, wParam, at, true); return true;
+    case WM_RBUTTONDOWN: forwardMouse(2, wParam, at, true); return true;
+    case WM_MBUTTONDOWN: forwardMouse(4, wParam, at, true); return true;
+    case WM_MOUSEMOVE: forwardMouse(0, wParam, at, false); return true;
+    default: return false;
+    }
+}
+
+namespace {
+
+BOOL CALLBACK addMonitor(HMONITOR /*monitor*/, HDC /*dc*/, LPRECT area, LPARAM list) {
+    reinterpret_cast<std::vector<PixelRect>*>(list)->push_back(
+        PixelRect{area->left, area->top, area->right - area->left, area->bottom - area->top});
+    return TRUE;
+}
+
+}  // namespace
+
+Status Win32FormWindow::coverOtherMonitors() {
+    if (gone()) return Status::success();
+    std::vector<PixelRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const PixelRect saver{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    for (const PixelRect& monitor : monitorsToCover(monitors, saver)) {
+        // Owned by the saver's window: above it in the topmost band, gone with it, and no
+        // button of its own on the taskbar.
+        HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, L"", WS_POPUP,
+                                     static_cast<int>(monitor.left), static_cast<int>(monitor.top),
+                                     static_cast<int>(monitor.width), static_cast<int>(monitor.height), m_hwnd, nullptr,
+                                     GetModuleHandleW(nullptr), this);
+        if (cover == nullptr) {
+            return Status::failure(win32::describe("Win32: CreateWindowEx (monitor cover)",
+                                                   static_cast<std::int32_t>(HRESULT_FROM_WIN32(GetLastError()))));
+        }
+        m_covers.push_back(cover);
+        ShowWindow(cover, SW_SHOWNOACTIVATE);
+    }
+    return Status::success();
+}
+
+LRESULT CALLBACK Win32FormWindow::coverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Win32FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;  // the saver keeps the keyboard
+    case WM_CLOSE: return 0;                      // only the saver's own end takes it away
+    default:
+        if (form != nullptr && !form->gone() && form->routeInput(window, message, wParam, lParam)) return 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
 }
 
 }  // namespace tessiva

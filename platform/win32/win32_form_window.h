@@ -15,6 +15,9 @@
 //   that its host has gone.
 // - Keys over DirectShow's video window come as the WM_KEYDOWN it posts to its message
 //   drain (this window); TranslateMessage in our loop makes the WM_CHAR from it.
+// - EnumDisplayMonitors lists every monitor in virtual-screen coordinates, where the primary
+//   monitor's corner is 0, 0. A window that answers WM_MOUSEACTIVATE with MA_NOACTIVATE
+//   still gets the click, and the active window stays active.
 #include <windows.h>
 
 #include <ocidl.h>
@@ -52,6 +55,7 @@ public:
     Status setVisible(ControlIndex control, bool visible) override;
     Status setValue(ControlIndex control, std::int16_t value) override;
     std::int16_t value(ControlIndex control) override;
+    Status coverOtherMonitors() override;
 
     HWND handle() const { return m_hwnd; }
     bool isDialog() const { return m_borderStyle == 3; }
@@ -63,10 +67,13 @@ public:
 
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK coverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Keys, clicks and moves, from this window or from a cover (`from`); false for others.
+    bool routeInput(HWND from, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls(const FormDefinition& definition);
     void controlClicked(ControlIndex index);
-    void forwardMouse(std::int16_t button, WPARAM wParam, LPARAM lParam, bool down);
+    void forwardMouse(std::int16_t button, WPARAM wParam, POINT at, bool down);
     Status moveTo(int x, int y, int width, int height);
     void followScreenCover();
     int controlIndexOf(HWND child) const;
@@ -78,6 +85,7 @@ private:
     std::vector<ControlDefinition> m_definitions;
     std::vector<HWND> m_controls;
     std::vector<HFONT> m_fonts;
+    std::vector<HWND> m_covers;  // black windows over the other monitors
     std::vector<std::int16_t> m_values;
     HWND m_hwnd = nullptr;
     HFONT m_defaultFont = nullptr;
