@@ -2,7 +2,11 @@
 #   make run    builds and starts the full-screen saver
 #   make test   builds and runs every test through ctest: the Linux build's (unit, posix,
 #               integration), then the Windows build's (unit, integration) under Wine
-.PHONY: all setup build run test windows test-windows asan bench fuzz clean
+# and two more install it for the current user (see scripts/install.sh), without root:
+#   make install [PREFIX=~/.local]    make uninstall [PREFIX=~/.local]
+.PHONY: all setup build run test windows test-windows asan bench fuzz clean install uninstall
+
+PREFIX ?= $(HOME)/.local
 
 all: build
 
@@ -19,6 +23,15 @@ run: build
 test: build
 	ctest --preset dev
 	$(MAKE) --no-print-directory test-windows
+
+# The optimised program, installed under PREFIX with its clip and settings.
+install: setup
+	cmake --preset release
+	cmake --build --preset release --target tessiva
+	scripts/install.sh install build-release/tessiva "$(PREFIX)"
+
+uninstall:
+	scripts/install.sh uninstall "$(PREFIX)"
 
 # The portable core and its unit tests for Windows (mingw-w64), in build-windows/.
 windows: setup
