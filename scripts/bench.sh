@@ -5,7 +5,8 @@
 #   scripts/bench.sh [--debug]
 # Environment: BENCH_RUNS (3), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
 # BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
-# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder).
+# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder),
+# BENCH_SCREENS ("1920x1080 3840x2160": the bigger screens the CPU part runs on again; empty for none).
 # Installs what only the benchmark needs, and only what is missing; runs apt-get through sudo
 # when not root; never asks questions.
 set -euo pipefail
@@ -36,4 +37,20 @@ if ! cmake --build --preset release --target tessiva_bench; then
   exit 1
 fi
 
-exec tests/integration/run-under-xvfb.sh -- build-release/tests/bench/tessiva_bench "$@"
+# The whole bench on the usual screen, then the CPU part again on each bigger screen, where both
+# programs scale the clip up; the goal lines of all runs are repeated together at the end.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+tests/integration/run-under-xvfb.sh -- build-release/tests/bench/tessiva_bench "$@" | tee "$log"
+only=",${BENCH_ONLY:-cpu},"
+if [[ "$only" == *,cpu,* ]]; then
+  for size in ${BENCH_SCREENS-1920x1080 3840x2160}; do
+    echo
+    echo "=== CPU on a ${size} screen ==="
+    BENCH_ONLY=cpu tests/integration/run-under-xvfb.sh --screen "$size" -- \
+      build-release/tests/bench/tessiva_bench "$@" | tee -a "$log"
+  done
+fi
+echo
+echo "All goals of this run:"
+grep '^Goal:' "$log" | grep -v 'not measured' || true
