@@ -14,10 +14,39 @@
 
 namespace tessiva {
 
+namespace {
+
+// Loads every plugin that autoaudiosink may try, the way it chooses: audio sinks of at least
+// marginal rank. Loading is what costs; trying each device is left to the graph.
+void loadAudioSinks() {
+    GList* sinks =
+        gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO,
+                                              GST_RANK_MARGINAL);
+    for (GList* item = sinks; item != nullptr; item = item->next) {
+        if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(item->data))) gst_object_unref(loaded);
+    }
+    gst_plugin_feature_list_free(sinks);
+}
+
+}  // namespace
+
 void GstMedia::startEarly() {
     std::thread([] {
         if (!gst_init_check(nullptr, nullptr, nullptr)) return;  // the graph's own call reports it
+        // Plugins load one at a time, under one lock. First what the interface thread needs to
+        // build its graph (playbin, the video output, the sound sinks and filter), so that it
+        // builds while the rest loads; then what playing the sample's kind of clip (MP4, H.264,
+        // AAC) needs, the libav plugin last: it alone takes most of the time to a first frame.
+        // Nothing here opens the display: Xlib isn't safe to enter from two threads at once
+        // before XInitThreads, and Qt is opening its connection meanwhile.
         if (GstElement* playbin = gst_element_factory_make("playbin", nullptr)) gst_object_unref(gst_object_ref_sink(playbin));
+        for (const char* name : {"xvimagesink", "videoconvertscale", "ximagesink", "coreelements", "autodetect", "audiofx"}) {
+            if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+        }
+        loadAudioSinks();
+        for (const char* name : {"typefindfunctions", "isomp4", "videoparsersbad", "audioparsers", "libav"}) {
+            if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+        }
     }).detach();
 }
 

@@ -13,9 +13,10 @@ namespace tessiva {
 
 class GstMedia final : public Media {
 public:
-    // Starts GStreamer (the plugin registry and playbin's own plugin) on a thread of its own,
-    // so that the saver's first graph needn't wait for it while the window comes up. Call at
-    // most once; the thread is never joined and ends by itself.
+    // Starts GStreamer (the plugin registry, and the plugins that the first graph and the
+    // sample's kind of clip need) on a thread of its own, so that the saver's first graph
+    // needn't wait for them while the window comes up. Call at most once; the thread is never
+    // joined and ends by itself.
     void startEarly();
 
     Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
