@@ -7,6 +7,7 @@
 
 #include <gst/gst.h>
 
+#include <initializer_list>
 #include <thread>
 
 #include "platform/gst/gst_graph.h"
@@ -15,6 +16,13 @@
 namespace tessiva {
 
 namespace {
+
+// Loads the plugins of these names that are installed.
+void loadPlugins(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+    }
+}
 
 // Loads every plugin that autoaudiosink may try, the way it chooses: audio sinks of at least
 // marginal rank. Loading is what costs; trying each device is left to the graph.
@@ -40,13 +48,9 @@ void GstMedia::startEarly() {
         // Nothing here opens the display: Xlib isn't safe to enter from two threads at once
         // before XInitThreads, and Qt is opening its connection meanwhile.
         if (GstElement* playbin = gst_element_factory_make("playbin", nullptr)) gst_object_unref(gst_object_ref_sink(playbin));
-        for (const char* name : {"xvimagesink", "videoconvertscale", "ximagesink", "coreelements", "autodetect", "audiofx"}) {
-            if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
-        }
+        loadPlugins({"xvimagesink", "videoconvertscale", "ximagesink", "coreelements", "autodetect", "audiofx"});
         loadAudioSinks();
-        for (const char* name : {"typefindfunctions", "isomp4", "videoparsersbad", "audioparsers", "libav"}) {
-            if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
-        }
+        loadPlugins({"typefindfunctions", "isomp4", "videoparsersbad", "audioparsers", "libav"});
     }).detach();
 }
 

@@ -512,7 +512,6 @@ Status Win32FormWindow::coverOtherMonitors() {
             return Status::failure(win32::describe("Win32: CreateWindowEx (monitor cover)",
                                                    static_cast<std::int32_t>(HRESULT_FROM_WIN32(GetLastError()))));
         }
-        m_covers.push_back(cover);
         ShowWindow(cover, SW_SHOWNOACTIVATE);
     }
     return Status::success();

@@ -85,7 +85,6 @@ private:
     std::vector<ControlDefinition> m_definitions;
     std::vector<HWND> m_controls;
     std::vector<HFONT> m_fonts;
-    std::vector<HWND> m_covers;  // black windows over the other monitors
     std::vector<std::int16_t> m_values;
     HWND m_hwnd = nullptr;
     HFONT m_defaultFont = nullptr;
