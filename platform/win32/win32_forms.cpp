@@ -16,7 +16,9 @@ Win32Forms::Win32Forms() { Win32FormWindow::registerClass(GetModuleHandleW(nullp
 
 Win32Forms::~Win32Forms() = default;
 
-std::string Win32Forms::commandLine() { return win32::utf8FromWide(win32::argumentsAfterProgramName(GetCommandLineW())); }
+std::string Win32Forms::commandLine() {
+    return win32::utf8FromWide(win32::argumentsAfterProgramName(GetCommandLineW(), win32::programPathSpellings()));
+}
 
 void Win32Forms::load(const FormDefinition& definition, FormEvents& events) {
     m_window = std::make_unique<Win32FormWindow>(*this, definition, events);
@@ -36,15 +38,7 @@ double Win32Forms::screenWidth() { return GetSystemMetrics(SM_CXSCREEN) / pixels
 double Win32Forms::screenHeight() { return GetSystemMetrics(SM_CYSCREEN) / pixelsPerTwip(); }
 
 std::string Win32Forms::appPath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = win32::moduleFileName();
     const std::size_t separator = path.find_last_of(L"\\/");
     return win32::utf8FromWide(separator == std::wstring::npos ? std::wstring() : path.substr(0, separator));
 }

@@ -2,6 +2,9 @@
 // reaches Main exactly as the host wrote it.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/win32/command_line.h"
 
 namespace tessiva {
@@ -21,6 +24,22 @@ TEST(CommandLine, TheProgramsNameGoesAndTheRestStaysAsWritten) {
     EXPECT_EQ(argumentsAfterProgramName(L"tessiva.scr"), L"");
     EXPECT_EQ(argumentsAfterProgramName(L"\"unterminated /s"), L"");
     EXPECT_EQ(argumentsAfterProgramName(L""), L"");
+}
+
+// Launchers write "%s /s" with the path unquoted, long or short, in whatever case they hold.
+TEST(CommandLine, TheProgramsOwnPathGoesUnquotedWithItsSpaces) {
+    const std::vector<std::wstring> paths{L"C:\\Users\\\u0141ukasz \u00dcnal\\Tessiva\\tessiva.scr",
+                                          L"C:\\Users\\UKASZ~1\\Tessiva\\tessiva.scr"};
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\Users\\\u0141ukasz \u00dcnal\\Tessiva\\tessiva.scr /s", paths), L"/s");
+    EXPECT_EQ(argumentsAfterProgramName(L"c:\\users\\\u0142UKASZ \u00fcNAL\\tessiva\\TESSIVA.SCR /p 1234", paths),
+              L"/p 1234");
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\USERS\\UKASZ~1\\TESSIVA\\TESSIVA.SCR /c:5678", paths), L"/c:5678");
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\Users\\UKASZ~1\\Tessiva\\tessiva.scr", paths), L"");
+    // Quoted, the path goes by the quotation marks, as before.
+    EXPECT_EQ(argumentsAfterProgramName(L"\"C:\\Users\\\u0141ukasz \u00dcnal\\Tessiva\\tessiva.scr\" /s", paths), L"/s");
+    // Only a whole path counts: a longer name, or another program, keeps the first-word rule.
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\Users\\UKASZ~1\\Tessiva\\tessiva.scrx /s", paths), L"/s");
+    EXPECT_EQ(argumentsAfterProgramName(L"C:\\Other Folder\\tessiva.scr /s", paths), L"Folder\\tessiva.scr /s");
 }
 
 }  // namespace
