@@ -5,8 +5,8 @@
 // maps the backslash to '/'. Implementations never throw.
 //
 // Text is UTF-8 here: file names, sections, keys and values. The Windows layer converts to
-// the ANSI code page for the *A functions and back, so a file that the desktop's own tools
-// wrote reads as they wrote it.
+// UTF-16 for the wide functions and back; they read an ANSI file through the ANSI code page,
+// so a file that the desktop's own tools wrote reads as they wrote it.
 #include <cstdint>
 #include <string>
 

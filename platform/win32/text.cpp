@@ -27,6 +27,5 @@ std::string fromWide(unsigned codePage, std::wstring_view text) {
 std::wstring wideFromUtf8(std::string_view text) { return toWide(CP_UTF8, text); }
 std::string utf8FromWide(std::wstring_view text) { return fromWide(CP_UTF8, text); }
 std::string ansiFromUtf8(std::string_view text) { return fromWide(CP_ACP, toWide(CP_UTF8, text)); }
-std::string utf8FromAnsi(std::string_view text) { return fromWide(CP_UTF8, toWide(CP_ACP, text)); }
 
 }  // namespace tessiva::win32

@@ -3,9 +3,16 @@
 // program's file names already use the backslash and the file system ignores case, so both
 // spellings of the name reach one file without help.
 //
-// Facts relied on: GetPrivateProfileStringA copies at most size - 1 characters and a NUL,
-// and answers the count copied; WritePrivateProfileStringA answers 0 when it could not store
-// the entry, with the reason in GetLastError. Both take the ANSI code page.
+// The wide functions, so that a folder or a value outside the ANSI code page keeps its
+// letters: a user's name in another script is the common case.
+//
+// Facts relied on:
+// - GetPrivateProfileStringW copies at most size - 1 characters and a NUL, and answers the
+//   count copied. It reads a file that starts with a UTF-16LE byte-order mark as Unicode, and
+//   any other file through the ANSI code page, as GetPrivateProfileStringA did.
+// - WritePrivateProfileStringW keeps a Unicode file Unicode and an ANSI file ANSI when it
+//   rewrites it, and answers 0 when it could not store the entry, with the reason in
+//   GetLastError.
 #include "platform/profile.h"
 
 namespace tessiva {
