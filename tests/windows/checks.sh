@@ -39,3 +39,18 @@ wait_exit() {
         sleep 0.1
     done
 }
+
+# The X window of the first mapped window titled $1, within $2 tenths of a second.
+find_window() {
+    local id=""
+    for _ in $(seq "$2"); do
+        id=$(xwininfo -root -tree 2>/dev/null | awk -v title="\"$1\":" '$2 == title {print $1; exit}')
+        if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then break; fi
+        id=""
+        sleep 0.1
+    done
+    echo "$id"
+}
+
+# How many pixels differ clearly between two screenshots.
+changed_pixels() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | awk '{print int($1)}'; }

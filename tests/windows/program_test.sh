@@ -31,18 +31,6 @@ new_copy() {
     echo "$dir"
 }
 
-# The X window of the first mapped window titled $1, within $2 tenths of a second.
-find_window() {
-    local id=""
-    for _ in $(seq "$2"); do
-        id=$(xwininfo -root -tree 2>/dev/null | awk -v title="\"$1\":" '$2 == title {print $1; exit}')
-        if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then break; fi
-        id=""
-        sleep 0.1
-    done
-    echo "$id"
-}
-
 # A 3 s clip of four coloured quadrants and a moving marker, as an MPEG-1 system stream,
 # which DirectShow recognises by its first bytes whatever the name.
 clip=$work/quadrants.evc
@@ -146,8 +134,6 @@ quadrants_of() {
     echo "$(levels_at "$1" $((w / 4)) $((h / 4))) $(levels_at "$1" $((3 * w / 4)) $((h / 4)))" \
         "$(levels_at "$1" $((w / 4)) $((3 * h / 4))) $(levels_at "$1" $((3 * w / 4)) $((3 * h / 4)))"
 }
-# How many pixels differ clearly between two screenshots.
-changed_pixels() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 | awk '{print int($1)}'; }
 
 # Starts a saver on the clip file $2 in a copy named $1 and waits until Form1 covers the
 # screen; sets pid, and covered to 0 or 1.

@@ -1,0 +1,64 @@
+// What the Windows desktop knows of a screensaver, for the installer's test; prints UTF-8.
+//   desktop_probe.exe saver-active   1 or 0: whether Windows starts SCRNSAVE.EXE at all
+//   desktop_probe.exe saver-off      switches it off, as choosing "(None)" does
+//   desktop_probe.exe short PATH     the 8.3 short form of PATH (PATH itself when it has none)
+//   desktop_probe.exe name FILE      "<string 1>|<ProductName>|<FileVersion>" of FILE, as the
+//                                    Display settings and Explorer read them
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void print(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    std::printf("%s\n", bytes.c_str());
+}
+
+std::wstring versionString(const std::vector<char>& block, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(block.data(), query.c_str(), &value, &length) || length == 0) return {};
+    return static_cast<const wchar_t*>(value);
+}
+
+std::wstring names(const wchar_t* file) {
+    std::wstring saverName;
+    if (HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        wchar_t text[256] = {};
+        if (LoadStringW(module, 1, text, 256) > 0) saverName = text;
+        FreeLibrary(module);
+    }
+    std::vector<char> block(GetFileVersionInfoSizeW(file, nullptr));
+    if (!block.empty() && !GetFileVersionInfoW(file, 0, static_cast<DWORD>(block.size()), block.data())) block.clear();
+    if (block.empty()) return saverName + L"||";
+    return saverName + L"|" + versionString(block, L"ProductName") + L"|" + versionString(block, L"FileVersion");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc >= 2 ? argv[1] : L"";
+    if (command == L"saver-active" && argc == 2) {
+        BOOL active = FALSE;
+        if (!SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0)) return 1;
+        std::printf("%d\n", active ? 1 : 0);
+    } else if (command == L"saver-off" && argc == 2) {
+        if (!SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)) return 1;
+    } else if (command == L"short" && argc == 3) {
+        wchar_t path[MAX_PATH] = {};
+        const DWORD length = GetShortPathNameW(argv[2], path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return 1;
+        print(path);
+    } else if (command == L"name" && argc == 3) {
+        print(names(argv[2]));
+    } else {
+        return 2;
+    }
+    return 0;
+}
