@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 #include "platform/color.h"
 #include "platform/error_boundary.h"
+#include "platform/follow_screen.h"
 #include "platform/monitor_cover.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/resource_ids.h"
@@ -80,6 +82,8 @@ Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Win32
 const wchar_t* Win32FormWindow::className() { return L"TessivaForm"; }
 
 const wchar_t* const kCoverClass = L"TessivaMonitorCover";
+// Fires once the display's changes have settled.
+constexpr UINT_PTR kScreenSettledTimer = 1;
 
 void Win32FormWindow::registerClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass{};
@@ -453,6 +457,16 @@ LRESULT Win32FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_MOUSEMOVE: routeInput(m_hwnd, message, wParam, lParam); return 0;
+    case WM_DISPLAYCHANGE:
+        // A new screen size or a monitor more or less. Windows may send several in a row:
+        // the window follows once they have settled.
+        if (m_followsScreen) SetTimer(m_hwnd, kScreenSettledTimer, 150, nullptr);
+        return 0;
+    case WM_TIMER:
+        if (wParam != kScreenSettledTimer) break;
+        KillTimer(m_hwnd, kScreenSettledTimer);
+        if (!gone()) coverScreenAgain(m_forms, *this);
+        return 0;
     case WM_CLOSE:
         // The window layer's close command unloads the form; the window itself stays.
         m_forms.unload();
@@ -494,10 +508,26 @@ BOOL CALLBACK addMonitor(HMONITOR /*monitor*/, HDC /*dc*/, LPRECT area, LPARAM l
     return TRUE;
 }
 
+BOOL CALLBACK destroyCoverOf(HWND window, LPARAM form) {
+    wchar_t name[64] = {};
+    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(form) && GetClassNameW(window, name, 64) > 0 &&
+        std::wcscmp(name, kCoverClass) == 0) {
+        DestroyWindow(window);
+    }
+    return TRUE;
+}
+
 }  // namespace
+
+// The covers are the saver's owned windows of their class: the owner link is their list.
+void Win32FormWindow::dropMonitorCovers() {
+    EnumThreadWindows(GetCurrentThreadId(), &destroyCoverOf, reinterpret_cast<LPARAM>(m_hwnd));
+}
 
 Status Win32FormWindow::coverOtherMonitors() {
     if (gone()) return Status::success();
+    m_followsScreen = true;
+    dropMonitorCovers();
     std::vector<PixelRect> monitors;
     EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&monitors));
     const PixelRect saver{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

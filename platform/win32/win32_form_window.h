@@ -70,6 +70,7 @@ private:
     static LRESULT CALLBACK coverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Keys, clicks and moves, from this window or from a cover (`from`); false for others.
     bool routeInput(HWND from, UINT message, WPARAM wParam, LPARAM lParam);
+    void dropMonitorCovers();
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls(const FormDefinition& definition);
     void controlClicked(ControlIndex index);
@@ -95,6 +96,8 @@ private:
     PictureId m_picture = PictureId::None;
     std::int16_t m_borderStyle = 0;
     bool m_destroyed = false;
+    // The saver's window covers the screen again whenever the display changes.
+    bool m_followsScreen = false;
 };
 
 }  // namespace tessiva

@@ -4,9 +4,11 @@
 //   desktop_probe.exe short PATH     the 8.3 short form of PATH (PATH itself when it has none)
 //   desktop_probe.exe name FILE      "<string 1>|<ProductName>|<FileVersion>" of FILE, as the
 //                                    Display settings and Explorer read them
+//   desktop_probe.exe display W H    changes the screen's size, as the Display settings do
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,13 @@ int wmain(int argc, wchar_t** argv) {
         print(path);
     } else if (command == L"name" && argc == 3) {
         print(names(argv[2]));
+    } else if (command == L"display" && argc == 4) {
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(_wtoi(argv[2]));
+        mode.dmPelsHeight = static_cast<DWORD>(_wtoi(argv[3]));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        if (ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) return 1;
     } else {
         return 2;
     }
