@@ -21,6 +21,8 @@ packages=(
   # Desktops with more than one monitor (xrandr --setmonitor), and the idle hosts that start
   # the saver (xset sets the X server's own timer).
   x11-xserver-utils xss-lock xautolock
+  # An X server whose screen can change its size while the saver runs (xrandr -s).
+  tigervnc-standalone-server
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -11,6 +11,7 @@
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_forms.h"
 #include "platform/x11/x_connection.h"
+#include "platform/x11/x_errors.h"
 #include "platform/xinput/xinput_mouse.h"
 #include "startup/run_program.h"
 #include "startup/switches.h"
@@ -47,11 +48,15 @@ int main(int argc, char** argv) {
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
+    tessiva::x11::treatLibraryExitAsDisplayLost();
 
     tessiva::QtForms forms(commandLine);
     forms.setNativeChildProbe(
         [&x11](tessiva::NativeHandle window, int x, int y) { return x11.mappedChildAt(static_cast<unsigned long>(window), x, y); });
     forms.setMonitorProbe([&x11] { return x11.monitors(); });
+    tessiva::XConnection screenWatch;
+    forms.setScreenWatch({[&screenWatch] { return screenWatch.open() && screenWatch.watchScreen() ? screenWatch.fd() : -1; },
+                          [&screenWatch] { return screenWatch.screenChanged(); }});
     forms.setShownWait([&x11](tessiva::NativeHandle window) -> std::optional<QPoint> {
         // Qt's requests go out first, then ours wait for the window manager to answer them.
         if (auto* qtX11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {

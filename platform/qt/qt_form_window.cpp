@@ -454,6 +454,7 @@ private:
 
 Status QtFormWindow::coverOtherMonitors() {
     if (!m_forms.loaded()) return Status::success();
+    m_forms.followScreen();
     dropMonitorCovers();
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary == nullptr) return Status::success();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/follow_screen.h"
 #include "platform/qt/qt_form_window.h"
 
 #include <glib.h>
@@ -127,6 +128,38 @@ std::vector<PixelRect> QtForms::monitors() const {
         }
     }
     return found;
+}
+
+void QtForms::followScreen() {
+    if (m_screenSettled.interval() > 0) return;  // already following
+    // Long enough for Qt to take in a new screen before the window asks for its size, and
+    // for a burst of changes (a monitor going, another taking its place) to end.
+    m_screenSettled.setSingleShot(true);
+    m_screenSettled.setInterval(150);
+    QObject::connect(&m_screenSettled, &QTimer::timeout, [this] {
+        if (m_loaded && m_window != nullptr) coverScreenAgain(*this, *m_window);
+    });
+    const auto changed = [this] { m_screenSettled.start(); };
+    const auto watchScreen = [this, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &m_screenSettled, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app != nullptr) {
+        QObject::connect(app, &QGuiApplication::screenAdded, &m_screenSettled, [watchScreen, changed](QScreen* screen) {
+            watchScreen(screen);
+            changed();
+        });
+        QObject::connect(app, &QGuiApplication::screenRemoved, &m_screenSettled, changed);
+        QObject::connect(app, &QGuiApplication::primaryScreenChanged, &m_screenSettled, changed);
+    }
+    const int fd = m_screenWatch.start ? m_screenWatch.start() : -1;
+    if (fd >= 0) {
+        m_screenNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(m_screenNotifier.get(), &QSocketNotifier::activated, &m_screenSettled, [this] {
+            if (m_screenWatch.changed()) m_screenSettled.start();
+        });
+    }
 }
 
 void QtForms::runUntilUnloaded() {

@@ -4,6 +4,7 @@
 // the program disables Qt's own high-DPI scaling, so Qt's pixels are the server's pixels and
 // X geometry needs no second conversion.
 #include <QPoint>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -66,6 +67,17 @@ public:
     void setMonitorProbe(MonitorProbe probe) { m_monitorProbe = std::move(probe); }
     std::vector<PixelRect> monitors() const;
 
+    // Tells of changes of the screen that Qt may not hear of (a monitor added by RandR 1.5
+    // alone): `start` answers a file descriptor that becomes readable when something may have
+    // changed, or -1; `changed` reads it and says whether the screen did change.
+    struct ScreenWatch {
+        std::function<int()> start;
+        std::function<bool()> changed;
+    };
+    void setScreenWatch(ScreenWatch watch) { m_screenWatch = std::move(watch); }
+    // From now on the window covers the screen again whenever it changes (the saver).
+    void followScreen();
+
 protected:
     void showReportBox(const std::string& text) override;
     [[noreturn]] void terminateProcess(int status) override;
@@ -85,6 +97,10 @@ private:
     NativeChildProbe m_nativeChildProbe;
     MonitorProbe m_monitorProbe;
     ShownWait m_shownWait;
+    ScreenWatch m_screenWatch;
+    // Restarted by every change; the window follows once the changes have settled.
+    QTimer m_screenSettled;
+    std::unique_ptr<QSocketNotifier> m_screenNotifier;
 };
 
 }  // namespace tessiva

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/x11/x_errors.h"
 
@@ -110,13 +111,39 @@ bool XConnection::watchDestruction(unsigned long window) {
 }
 
 bool XConnection::watchedWindowDestroyed() {
-    if (m_display == nullptr) return m_destroyed;
+    readEvents();
+    return m_destroyed;
+}
+
+bool XConnection::watchScreen() {
+    int error = 0;
+    if (m_display == nullptr || !XRRQueryExtension(m_display, &m_randrEvents, &error)) return false;
+    const Window root = DefaultRootWindow(m_display);
+    return !refused(m_display, [&] {
+        XSelectInput(m_display, root, StructureNotifyMask);
+        XRRSelectInput(m_display, root, RRScreenChangeNotifyMask);
+    });
+}
+
+bool XConnection::screenChanged() {
+    readEvents();
+    return std::exchange(m_screenChanged, false);
+}
+
+void XConnection::readEvents() {
+    if (m_display == nullptr) return;
     while (XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
-        if (event.type == DestroyNotify && event.xdestroywindow.window == m_watched) m_destroyed = true;
+        if (event.type == DestroyNotify && event.xdestroywindow.window == m_watched) {
+            m_destroyed = true;
+        } else if (event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(m_display)) {
+            m_screenChanged = true;
+        } else if (m_randrEvents >= 0 && event.type == m_randrEvents + RRScreenChangeNotify) {
+            XRRUpdateConfiguration(&event);
+            m_screenChanged = true;
+        }
     }
-    return m_destroyed;
 }
 
 }  // namespace tessiva

@@ -13,6 +13,10 @@
 // - Window geometry from the server is in device pixels.
 // - RandR 1.5 monitors are what desktops call monitors, virtual ones (xrandr --setmonitor)
 //   included; an output's CRTC alone can hold several.
+// - A new screen size (xrandr -s) sends RRScreenChangeNotify; adding or removing a monitor
+//   with xrandr --setmonitor sends no RandR event at all, only a ConfigureNotify of the root
+//   window (measured on Xvfb 21). Xlib's idea of the screen's size follows only through
+//   XRRUpdateConfiguration.
 // Interface thread only.
 #include <cstdint>
 #include <vector>
@@ -58,10 +62,20 @@ public:
     // Reads pending events; true once the watched window has been destroyed.
     bool watchedWindowDestroyed();
 
+    // Starts watching the screen for a change of its size or of its monitors; false without
+    // RandR. A connection of its own keeps these events from being read by other queries.
+    bool watchScreen();
+    // Reads pending events; true when the screen changed since the last call.
+    bool screenChanged();
+
 private:
+    void readEvents();
+
     Display* m_display = nullptr;
     unsigned long m_watched = 0;
     bool m_destroyed = false;
+    int m_randrEvents = -1;
+    bool m_screenChanged = false;
 };
 
 }  // namespace tessiva
