@@ -1,7 +1,7 @@
 // DirectInput 8's system mouse under Wine on Xvfb, set up as the program sets it up. Wine's
 // mouse hears only what reaches a Wine window, so a window of ours covers the screen, on a
 // thread that keeps its messages flowing; xdotool runs on the Linux side (with-xdotool.sh).
-#include "platform/dinput/dinput_input.h"
+#include "platform/windows/dinput/dinput_input.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

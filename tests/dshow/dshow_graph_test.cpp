@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dshow/dshow_media.h"
+#include "platform/windows/dshow/dshow_media.h"
 #include "platform/window_style.h"
 
 namespace tessiva {

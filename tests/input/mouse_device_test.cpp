@@ -1,5 +1,5 @@
 // The device's rules and its signal to the program, fed by hand in place of the X watcher.
-#include "platform/xinput/mouse_device.h"
+#include "platform/linux/x11/xinput/mouse_device.h"
 
 #include <gtest/gtest.h>
 

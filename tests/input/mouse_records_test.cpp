@@ -1,4 +1,4 @@
-#include "platform/xinput/mouse_records.h"
+#include "platform/shared/mouse_records.h"
 
 #include <gtest/gtest.h>
 

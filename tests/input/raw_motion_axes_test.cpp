@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/xinput/raw_mouse_watcher.h"
+#include "platform/linux/x11/xinput/raw_mouse_watcher.h"
 
 namespace tessiva {
 namespace {

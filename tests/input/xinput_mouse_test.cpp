@@ -1,6 +1,6 @@
 // The buffered mouse against a real X server (run-under-xvfb.sh), driven by xdotool: XTest's
 // relative motion makes raw motion, its clicks raw button events.
-#include "platform/xinput/xinput_mouse.h"
+#include "platform/linux/x11/xinput/xinput_mouse.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/gst/gst_graph.h"
-#include "platform/gst/gst_media.h"
+#include "platform/linux/gst/gst_graph.h"
+#include "platform/linux/gst/gst_media.h"
 #include "tests/media/media_fixture.h"
 
 namespace tessiva {

@@ -2,8 +2,8 @@
 // audio level conversions.
 #include <gtest/gtest.h>
 
-#include "platform/gst/audio_levels.h"
-#include "platform/gst/position_tracker.h"
+#include "platform/linux/gst/audio_levels.h"
+#include "platform/linux/gst/position_tracker.h"
 
 namespace tessiva {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <chrono>
 
-#include "platform/qt/qt_forms.h"
+#include "platform/linux/qt/qt_forms.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // reaches Main exactly as the host wrote it.
 #include <gtest/gtest.h>
 
-#include "platform/win32/command_line.h"
+#include "platform/windows/win32/command_line.h"
 
 namespace tessiva {
 namespace {

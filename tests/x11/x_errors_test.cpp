@@ -4,7 +4,7 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/x11/x_errors.h"
+#include "platform/linux/x11/x_errors.h"
 
 namespace tessiva {
 namespace {
