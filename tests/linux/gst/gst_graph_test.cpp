@@ -9,7 +9,7 @@
 
 #include "platform/linux/gst/gst_graph.h"
 #include "platform/linux/gst/gst_media.h"
-#include "tests/media/media_fixture.h"
+#include "tests/linux/gst/media_fixture.h"
 
 namespace tessiva {
 namespace {

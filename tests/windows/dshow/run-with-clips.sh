@@ -9,7 +9,7 @@ set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [GTEST ARGUMENTS...]" >&2; exit 2; }
 [ -n "${TESSIVA_WINEPREFIX:-}" ] || { echo "$0: set TESSIVA_WINEPREFIX to the prefix to run in" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
-prefix_script=$here/../windows/wine-prefix.sh
+prefix_script=$here/../wine-prefix.sh
 
 clips=$(mktemp -d /tmp/tessiva-dshow-XXXXXX)
 cleanup() {
@@ -28,4 +28,4 @@ export TESSIVA_DSHOW_CLIPS="Z:$clips"
 # The fixture made the prefix without a display; a wineserver of it still up would serve this
 # run from that start. Ours starts afresh, on this display.
 "$prefix_script" stop "$TESSIVA_WINEPREFIX"
-"$here/../../scripts/wine-run.sh" "$@"
+"$here/../../../scripts/wine-run.sh" "$@"

@@ -30,7 +30,7 @@ using namespace std::chrono_literals;
 void xdotool(const std::string& arguments) {
     static int serial = 0;
     const char* folder = std::getenv("TESSIVA_XDOTOOL_DIR");
-    ASSERT_NE(folder, nullptr) << "run through tests/dinput/with-xdotool.sh";
+    ASSERT_NE(folder, nullptr) << "run through tests/windows/dinput/with-xdotool.sh";
     const std::string name = std::string("Z:") + folder + "/" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
     std::ofstream(name + ".writing") << arguments << '\n';
     ASSERT_EQ(std::rename((name + ".writing").c_str(), (name + ".request").c_str()), 0);

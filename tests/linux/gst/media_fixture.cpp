@@ -1,4 +1,4 @@
-#include "tests/media/media_fixture.h"
+#include "tests/linux/gst/media_fixture.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

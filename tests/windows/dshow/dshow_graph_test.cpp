@@ -80,7 +80,7 @@ RECT placeInOwner(HWND video, HWND owner) {
 class DShowGraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(std::getenv("TESSIVA_DSHOW_CLIPS"), nullptr) << "run through tests/dshow/run-with-clips.sh";
+        ASSERT_NE(std::getenv("TESSIVA_DSHOW_CLIPS"), nullptr) << "run through tests/windows/dshow/run-with-clips.sh";
         const Status created = m_media.createFilterGraph(m_graph);
         ASSERT_TRUE(created.ok()) << created.message();
         ASSERT_TRUE(m_graph->query(m_position).ok());
