@@ -1,7 +1,12 @@
-# Fails when a source of the portable core includes anything but
-# - a header of the C++ standard library, in angle brackets (<cstdint>, not <stdint.h>);
-# - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...";
-# - a seam header: "platform/<name>.h", directly in platform/.
+# The include rule by folder. Fails when
+# - a source of the portable core (startup/ window/ playback/ input/ settings/ and the seam's
+#   own files directly in platform/) includes anything but
+#   - a header of the C++ standard library, in angle brackets (<cstdint>, not <stdint.h>);
+#   - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...";
+#   - a seam header: "platform/<name>.h", directly in platform/;
+# - a source in platform/shared/ includes a desktop folder's header ("platform/linux/...");
+# - a source of one desktop folder (platform/linux/, platform/windows/, any other folder of
+#   platform/ but shared/) includes another desktop folder's header.
 # The core's targets link no framework, but system headers (X11's, the Windows SDK's under
 # mingw, POSIX's) sit on the default include path, so a stray include would otherwise compile.
 # Names are matched exactly: on Windows' file system <String> or "Platform/desktop.h" would
@@ -67,9 +72,48 @@ foreach(source ${sources})
   endforeach()
 endforeach()
 
-if(bad)
-  list(JOIN bad "\n" bad)
-  message(FATAL_ERROR "includes the portable core may not have (only the C++ standard library, "
-    "core headers and \"platform/<name>.h\"):\n${bad}")
+# The layers: platform/shared/ and each desktop folder.
+file(GLOB platform_entries LIST_DIRECTORIES true ${ROOT}/platform/*)
+set(desktops "")
+foreach(entry ${platform_entries})
+  get_filename_component(name ${entry} NAME)
+  if(IS_DIRECTORY ${entry} AND NOT name STREQUAL "shared")
+    list(APPEND desktops ${name})
+  endif()
+endforeach()
+set(crossing "")
+foreach(folder shared ${desktops})
+  file(GLOB_RECURSE layer_sources ${ROOT}/platform/${folder}/*)
+  list(FILTER layer_sources INCLUDE REGEX "\\.(h|hh|hpp|hxx|inl|c|cc|cpp|cxx|rc)$")
+  list(SORT layer_sources)
+  foreach(source ${layer_sources})
+    math(EXPR checked "${checked} + 1")
+    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*(include|include_next|import)[ \t]*\"platform/")
+    foreach(line ${lines})
+      string(REGEX MATCH "\"platform/([A-Za-z0-9_]+)/" found "${line}")
+      set(target "${CMAKE_MATCH_1}")
+      if(target STREQUAL "" OR target STREQUAL "shared" OR target STREQUAL folder)
+        continue()
+      endif()
+      file(RELATIVE_PATH shown ${ROOT} ${source})
+      string(STRIP "${line}" line)
+      list(APPEND crossing "  ${shown}: ${line}")
+    endforeach()
+  endforeach()
+endforeach()
+
+if(bad OR crossing)
+  set(report "")
+  if(bad)
+    list(JOIN bad "\n" bad)
+    string(APPEND report "includes the portable core may not have (only the C++ standard library, "
+      "core headers and \"platform/<name>.h\"):\n${bad}\n")
+  endif()
+  if(crossing)
+    list(JOIN crossing "\n" crossing)
+    string(APPEND report "includes across layers (platform/shared/ includes no desktop folder, and "
+      "no desktop folder another):\n${crossing}\n")
+  endif()
+  message(FATAL_ERROR "${report}")
 endif()
-message(STATUS "${checked} core sources checked: clean")
+message(STATUS "${checked} sources checked: clean")

@@ -17,8 +17,14 @@ function(check_tree name extra_file extra_text)
   set(tree ${WORK}/${name})
   file(REMOVE_RECURSE ${tree})
   file(WRITE ${tree}/startup/clean.cpp "${clean_source}")
-  # A platform layer may include its framework; only the seam's own files are core.
-  file(WRITE ${tree}/platform/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/posix/private_profile.h\"\n")
+  # A platform layer may include its framework, its own desktop's layers, the shared rules
+  # and the seam; only the seam's own files are core.
+  file(WRITE ${tree}/platform/linux/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/linux/posix/private_profile.h\"\n"
+    "#include \"platform/shared/color.h\"\n#include \"platform/forms.h\"\n")
+  file(WRITE ${tree}/platform/windows/win32/win32_forms.cpp "#include <windows.h>\n#include \"platform/windows/com/com_ref.h\"\n"
+    "#include \"platform/shared/form_rules.h\"\n")
+  file(WRITE ${tree}/platform/shared/form_rules.cpp "#include <vector>\n#include \"platform/shared/form_rules.h\"\n"
+    "#include \"platform/forms.h\"\n")
   if(extra_file)
     file(WRITE ${tree}/${extra_file} "${extra_text}")
   endif()
@@ -42,7 +48,8 @@ set(cases
   "input/mouse_watcher.h|#include <xcb/xcb.h>"
   "settings/ini.cpp|#include <unistd.h>"
   "settings/ini.cpp|#include <stdint.h>"
-  "startup/switches.cpp|#include \"platform/posix/private_profile.h\""
+  "startup/switches.cpp|#include \"platform/linux/posix/private_profile.h\""
+  "startup/switches.cpp|#include \"platform/shared/color.h\""
   "startup/switches.cpp|#include \"Platform/desktop.h\""
   "startup/switches.cpp|#include <String>"
   "startup/switches.cpp|#include <QtCore/QString>"
@@ -51,7 +58,12 @@ set(cases
   "startup/switches.cpp|#include_next <string>"
   "settings/nested/deeper/file.h|  #  include <gst/gst.h>"
   "platform/status.h|#include <X11/Xlib.h>"
-  "platform/convert.cpp|#include \"platform/qt/error_report.h\"")
+  "platform/convert.cpp|#include \"platform/linux/qt/error_report.h\""
+  "platform/shared/monitor_cover.h|#include \"platform/linux/x11/x_connection.h\""
+  "platform/shared/nested/rule.cpp|#include \"platform/windows/com/com_ref.h\""
+  "platform/linux/qt/qt_forms.cpp|#include \"platform/windows/win32/text.h\""
+  "platform/windows/dshow/dshow_graph.cpp|#  include \"platform/linux/gst/gst_graph.h\""
+  "platform/wayland/wl_forms.cpp|#include \"platform/linux/qt/qt_forms.h\"")
 foreach(case ${cases})
   string(FIND "${case}" "|" bar)
   string(SUBSTRING "${case}" 0 ${bar} file)

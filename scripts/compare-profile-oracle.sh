@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 cat >"$work/reader.cpp" <<'CPP'
 #include <cstdio>
-#include "platform/posix/private_profile.h"
+#include "platform/linux/posix/private_profile.h"
 int main(int argc, char** argv) {
     if (argc != 5) return 2;
     char buffer[256];
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     std::printf("%u\t%.*s\n", count, static_cast<int>(count), buffer);
 }
 CPP
-g++ -std=c++20 -O1 -I"$root" -o "$work/reader" "$work/reader.cpp" "$root/platform/posix/private_profile.cpp"
+g++ -std=c++20 -O1 -I"$root" -o "$work/reader" "$work/reader.cpp" "$root/platform/linux/posix/private_profile.cpp" \
+  "$root/platform/linux/posix/ini_text.cpp" "$root/platform/linux/posix/atomic_file.cpp"
 
 differences=0
 queries=0

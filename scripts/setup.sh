@@ -16,7 +16,7 @@ packages=(
   # Its installer.
   nsis
   # Wine's DirectShow plays through the host's GStreamer; MPEG-1 program streams need its
-  # mpegpsdemux, which is in the "bad" set (tests/dshow).
+  # mpegpsdemux, which is in the "bad" set (tests/windows/dshow).
   gstreamer1.0-plugins-bad
   # Desktops with more than one monitor (xrandr --setmonitor), and the idle hosts that start
   # the saver (xset sets the X server's own timer).

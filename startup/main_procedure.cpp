@@ -27,8 +27,8 @@ void embedInHost(Platform& platform, Form1& form, NativeHandle host) {
 }  // namespace
 
 void Main(Platform& platform, ModeFlags& flags, Form1& form) {
-    const std::string text = switchText(platform.forms.commandLine());
-    switch (chooseMode(text)) {
+    const std::string commandLine = platform.forms.commandLine();
+    switch (displayModeOf(commandLine)) {
     case DisplayMode::Saver:
         flags.PreviewMode = kFalse;
         flags.ConfigMode = kFalse;
@@ -38,7 +38,7 @@ void Main(Platform& platform, ModeFlags& flags, Form1& form) {
     case DisplayMode::Preview: {
         flags.PreviewMode = kTrue;
         flags.ConfigMode = kFalse;
-        const NativeHandle host = hostHandle(text);  // before the window exists
+        const NativeHandle host = hostHandle(switchText(commandLine));  // before the window exists
         loadForm1(platform, form);
         embedInHost(platform, form, host);
         return;

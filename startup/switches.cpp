@@ -17,6 +17,8 @@ std::string switchText(std::string_view commandLine) {
     return text;
 }
 
+DisplayMode displayModeOf(std::string_view commandLine) { return chooseMode(switchText(commandLine)); }
+
 DisplayMode chooseMode(const std::string& text) {
     const std::string_view head = std::string_view(text).substr(0, 2);
     if (head == "/S") return DisplayMode::Saver;

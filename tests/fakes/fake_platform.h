@@ -17,6 +17,7 @@
 #include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
+#include "platform/shared/form_rules.h"
 
 namespace tessiva::fakes {
 
@@ -69,7 +70,7 @@ public:
         return record("Visible " + m_definition.controls.at(static_cast<std::size_t>(c)).name);
     }
     Status setValue(ControlIndex c, std::int16_t v) override {
-        if (v < 0 || v > 2) return Status::failure(380, "Invalid property value");
+        if (const Status allowed = checkBoxValueAllowed(v); !allowed.ok()) return allowed;
         values.at(static_cast<std::size_t>(c)) = v;
         return record("Value " + std::to_string(v));
     }

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/private_profile.h"
+#include "platform/linux/posix/private_profile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/cursor_file.h"
+#include "platform/shared/cursor_file.h"
 
 namespace tessiva {
 namespace {

@@ -11,7 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/posix/private_profile.h"
+#include "platform/linux/posix/private_profile.h"
 #include "platform/runtime_error.h"
 
 namespace tessiva {

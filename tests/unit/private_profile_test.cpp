@@ -2,7 +2,7 @@
 //
 // The read expectations were taken from the desktop's own GetPrivateProfileStringA (capacity
 // 255) on the same bytes; rows marked "ours" are where we differ on purpose (UTF-8 text).
-#include "platform/posix/private_profile.h"
+#include "platform/linux/posix/private_profile.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -3,10 +3,10 @@
 // colour's bytes.
 #include <gtest/gtest.h>
 
-#include "platform/color.h"
-#include "platform/empty_graph.h"
-#include "platform/monitor_cover.h"
-#include "platform/video_placement.h"
+#include "platform/shared/color.h"
+#include "platform/shared/empty_graph.h"
+#include "platform/shared/monitor_cover.h"
+#include "platform/shared/video_placement.h"
 
 namespace tessiva {
 namespace {

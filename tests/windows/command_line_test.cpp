@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/command_line.h"
+#include "platform/windows/win32/command_line.h"
 
 namespace tessiva {
 namespace {

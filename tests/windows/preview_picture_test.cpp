@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/dinput/dinput_input.h"
-#include "platform/dshow/dshow_media.h"
+#include "platform/windows/dinput/dinput_input.h"
+#include "platform/windows/dshow/dshow_media.h"
 #include "platform/runtime_error.h"
-#include "platform/win32/win32_desktop.h"
-#include "platform/win32/win32_forms.h"
-#include "platform/win32/win32_profile.h"
+#include "platform/windows/win32/win32_desktop.h"
+#include "platform/windows/win32/win32_forms.h"
+#include "platform/windows/win32/win32_profile.h"
 #include "startup/main_procedure.h"
 #include "startup/mode_flags.h"
 #include "window/form1.h"

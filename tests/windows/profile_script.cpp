@@ -21,10 +21,10 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "platform/win32/win32_profile.h"
+#include "platform/windows/win32/win32_profile.h"
 using PlatformProfile = tessiva::Win32Profile;
 #else
-#include "platform/posix/private_profile.h"
+#include "platform/linux/posix/private_profile.h"
 using PlatformProfile = tessiva::PosixProfile;
 #endif
 

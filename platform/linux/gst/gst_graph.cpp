@@ -1,0 +1,383 @@
+// GstGraph: one playbin per clip, driven from the interface thread; the contract and the
+// GStreamer facts it rests on are in gst_graph.h. Nothing here runs on GStreamer's threads:
+// the bus is read by polling, and no signal or probe of ours is connected.
+#include "platform/linux/gst/gst_graph.h"
+
+#include <cmath>
+
+#include "platform/shared/empty_graph.h"
+#include "platform/linux/gst/audio_levels.h"
+
+namespace tessiva {
+namespace {
+
+constexpr double kNanosecondsPerSecond = 1e9;
+
+// A graph not made with make_shared has no shares to hand out.
+Status unshared() { return Status::failure("GStreamer: the graph is not shared; make it with std::make_shared"); }
+
+}  // namespace
+
+GstGraph::~GstGraph() { drop(); }
+
+// ---- MediaControl ----
+
+Status GstGraph::renderFile(const std::string& file) {
+    drop();
+    Status built = build(file);
+    if (!built.ok()) {
+        drop();
+        return Status::failure(built.code(), "GStreamer: cannot play " + file + ": " + built.message());
+    }
+    return built;
+}
+
+Status GstGraph::build(const std::string& file) {
+    Status opened = m_window.open();
+    if (!opened.ok()) return opened;
+
+    ErrorRef error;
+    GError* raw = nullptr;
+    TextRef uri{gst_filename_to_uri(file.c_str(), &raw)};
+    error.reset(raw);
+    if (!uri) return Status::failure(error ? error->message : "not a file name");
+
+    m_pipeline = adoptElement(gst_element_factory_make("playbin", nullptr));
+    if (!m_pipeline) return Status::failure("the playbin element is missing");
+    m_bus.reset(gst_element_get_bus(m_pipeline.get()));
+
+    Status output = m_output.create(m_window.id(), m_window.width(), m_window.height());
+    if (!output.ok()) return output;
+
+    // autoaudiosink settles for a fakesink that keeps time when no device answers, so clips
+    // still play (silently) on machines without sound.
+    ElementRef audio = adoptElement(gst_element_factory_make("autoaudiosink", nullptr));
+    if (!audio) {
+        audio = adoptElement(gst_element_factory_make("fakesink", nullptr));
+        if (audio) g_object_set(audio.get(), "sync", TRUE, nullptr);
+    }
+    m_panorama = adoptElement(gst_element_factory_make("audiopanorama", nullptr));
+    if (m_panorama) {
+        gst_util_set_object_arg(G_OBJECT(m_panorama.get()), "method", "simple");
+        g_object_set(m_pipeline.get(), "audio-filter", m_panorama.get(), nullptr);
+    }
+    g_object_set(m_pipeline.get(), "uri", uri.get(), "video-sink", m_output.element(), nullptr);
+    if (audio) g_object_set(m_pipeline.get(), "audio-sink", audio.get(), nullptr);
+    applyVolume();
+    applyBalance();
+
+    Status prerolled = preroll();
+    if (!prerolled.ok()) return prerolled;
+
+    m_tracker.reset(-1.0);
+    m_playing = false;
+    m_failed = false;
+    m_seekAfterRestart.reset();
+    pump();  // the preroll's own messages, so that none of them is taken for a later seek's
+    queryDuration();
+    return Status::success();
+}
+
+Status GstGraph::preroll() {
+    const GstStateChangeReturn started = gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED);
+    if (started == GST_STATE_CHANGE_FAILURE) return Status::failure(popError());
+    if (started != GST_STATE_CHANGE_ASYNC) return Status::success();
+    // Waiting on the state alone could take the whole time: a demuxer that gives up posts its
+    // error and leaves the pipeline waiting for a preroll that never comes.
+    const gint64 deadline = g_get_monotonic_time() + kPrerollSeconds * G_USEC_PER_SEC;
+    for (;;) {
+        const gint64 left = deadline - g_get_monotonic_time();
+        if (left <= 0) break;
+        const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
+        MessageRef message{gst_bus_timed_pop_filtered(m_bus.get(), left * GST_USECOND, types)};
+        if (!message) break;
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) return Status::failure(errorText(message.get()));
+        if (GST_MESSAGE_SRC(message.get()) == GST_OBJECT(m_pipeline.get())) return Status::success();
+    }
+    return Status::failure("it showed no picture within " + std::to_string(kPrerollSeconds) + " seconds");
+}
+
+std::string GstGraph::errorText(GstMessage* message) {
+    GError* raw = nullptr;
+    gst_message_parse_error(message, &raw, nullptr);
+    ErrorRef error{raw};
+    return error ? error->message : "unknown error";
+}
+
+std::string GstGraph::popError() {
+    MessageRef message{gst_bus_pop_filtered(m_bus.get(), GST_MESSAGE_ERROR)};
+    return message ? errorText(message.get()) : "the pipeline would not start";
+}
+
+void GstGraph::drop() {
+    if (m_pipeline) gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
+    m_bus.reset();
+    m_panorama.reset();
+    m_pipeline.reset();
+    m_output.release();
+    m_window.close();
+    m_tracker.reset(-1.0);
+    m_playing = false;
+    m_failed = false;
+    m_seekAfterRestart.reset();
+}
+
+// A graph without a clip answers as every layer's empty graph does (platform/empty_graph.h).
+Status GstGraph::run() {
+    return empty_graph::control(holdsClip(), [&] {
+        pump();
+        m_playing = true;
+        if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+            return Status::failure("GStreamer: cannot play: " + popError());
+        }
+        return Status::success();
+    });
+}
+
+Status GstGraph::stop() {
+    return empty_graph::control(holdsClip(), [&] {
+        m_playing = false;
+        // Paused, not stopped: the last frame stays up, and Run carries on from here.
+        if (gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+            return Status::failure("GStreamer: cannot stop: " + popError());
+        }
+        return Status::success();
+    });
+}
+
+Status GstGraph::query(std::shared_ptr<BasicAudio>& out) {
+    out = weak_from_this().lock();
+    return out ? Status::success() : unshared();
+}
+
+Status GstGraph::query(std::shared_ptr<VideoWindow>& out) {
+    out = weak_from_this().lock();
+    return out ? Status::success() : unshared();
+}
+
+Status GstGraph::query(std::shared_ptr<MediaPosition>& out) {
+    out = weak_from_this().lock();
+    return out ? Status::success() : unshared();
+}
+
+// ---- Bus and window events ----
+
+void GstGraph::pump() {
+    if (m_bus) {
+        while (MessageRef message{gst_bus_pop(m_bus.get())}) handle(message.get());
+    }
+    // The loop reads the position and the duration one after the other on every pass; the
+    // window's connection is asked once for both.
+    const gint64 now = g_get_monotonic_time();
+    if (now - m_windowPolledAt < kWindowPollMicroseconds) return;
+    m_windowPolledAt = now;
+    follow(m_window.pollEvents());
+}
+
+void GstGraph::handle(GstMessage* message) {
+    // End of stream and preroll count when the whole pipeline says so; errors and a new
+    // duration come from the element concerned.
+    const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT(m_pipeline.get());
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        if (fromPipeline) m_tracker.ended();
+        break;
+    case GST_MESSAGE_ERROR:
+        m_failed = true;
+        m_seekAfterRestart.reset();
+        m_tracker.ended();
+        break;
+    case GST_MESSAGE_ASYNC_DONE:
+        if (!fromPipeline) break;
+        if (m_seekAfterRestart) {
+            const double target = *m_seekAfterRestart;
+            m_seekAfterRestart.reset();
+            if (seek(target)) break;
+        }
+        m_tracker.seekDone();
+        break;
+    case GST_MESSAGE_DURATION_CHANGED: queryDuration(); break;
+    default: break;
+    }
+}
+
+void GstGraph::follow(const WindowChange& change) {
+    if (!m_pipeline) return;
+    if (change.resized) m_output.resize(m_window.width(), m_window.height());
+    if ((change.resized || change.redraw) && m_window.mapped()) m_output.redraw();
+}
+
+// ---- BasicAudio ----
+
+Status GstGraph::putVolume(std::int32_t volume) {
+    if (volume < kSilentLevel || volume > 0) {
+        return Status::failure(Status::kInvalidArgument, "GStreamer: volume " + std::to_string(volume) + " is outside -10000..0");
+    }
+    m_volume = volume;
+    applyVolume();
+    return Status::success();
+}
+
+void GstGraph::applyVolume() {
+    if (!m_pipeline) return;
+    g_object_set(m_pipeline.get(), "volume", amplitudeOf(m_volume), "mute", m_volume <= kSilentLevel ? TRUE : FALSE,
+                 nullptr);
+}
+
+Status GstGraph::putBalance(std::int32_t balance) {
+    if (balance < -kRightOnly || balance > kRightOnly) {
+        return Status::failure(Status::kInvalidArgument,
+                               "GStreamer: balance " + std::to_string(balance) + " is outside -10000..10000");
+    }
+    m_balance = balance;
+    applyBalance();
+    return Status::success();
+}
+
+void GstGraph::applyBalance() {
+    if (!m_panorama) return;
+    g_object_set(m_panorama.get(), "panorama", static_cast<gfloat>(panoramaOf(m_balance)), nullptr);
+}
+
+// ---- VideoWindow ----
+
+Status GstGraph::putWindowStyle(std::int32_t style) {
+    follow(m_window.setVisible((style & win::kWsVisible) != 0));
+    return Status::success();
+}
+
+Status GstGraph::placeVideo(PixelRect request) {
+    if (request.width < 0 || request.height < 0) {
+        return Status::failure(Status::kInvalidArgument, "GStreamer: the video window can't have a negative size");
+    }
+    follow(m_window.setRequest(request));
+    return Status::success();
+}
+
+Status GstGraph::putTop(std::int32_t top) {
+    PixelRect request = m_window.request();
+    request.top = top;
+    return placeVideo(request);
+}
+
+Status GstGraph::putLeft(std::int32_t left) {
+    PixelRect request = m_window.request();
+    request.left = left;
+    return placeVideo(request);
+}
+
+Status GstGraph::putWidth(std::int32_t width) {
+    PixelRect request = m_window.request();
+    request.width = width;
+    return placeVideo(request);
+}
+
+Status GstGraph::putHeight(std::int32_t height) {
+    PixelRect request = m_window.request();
+    request.height = height;
+    return placeVideo(request);
+}
+
+Status GstGraph::putOwner(NativeHandle owner) {
+    WindowChange change;
+    Status status = m_window.setOwner(owner, change);
+    follow(change);
+    return status;
+}
+
+Status GstGraph::putFullScreenMode(std::int32_t mode) {
+    follow(m_window.setFillOwner(mode != 0));
+    return Status::success();
+}
+
+// ---- MediaPosition ----
+
+Status GstGraph::putRate(double rate) {
+    if (!(rate > 0.0) || !std::isfinite(rate)) {
+        return Status::failure(Status::kInvalidArgument, "GStreamer: a playback rate must be positive");
+    }
+    if (rate != 1.0) return Status::failure(Status::kNotImplemented, "GStreamer: only normal speed is supported");
+    return Status::success();
+}
+
+Status GstGraph::getCurrentPosition(double& seconds) {
+    pump();
+    return empty_graph::seconds(holdsClip(), seconds, [&](double& answer) {
+        std::optional<double> queried;
+        if (m_tracker.wantsQuery()) {
+            // The loop asks on every pass: the video sink answers from the clock, where the
+            // pipeline would walk all of playbin's bins to ask each sink in turn.
+            gint64 position = 0;
+            GstElement* sink = m_output.sink();
+            if ((sink != nullptr && queryPosition(sink, position)) || queryPosition(m_pipeline.get(), position)) {
+                queried = static_cast<double>(position) / kNanosecondsPerSecond;
+            }
+        }
+        answer = m_tracker.position(queried);
+        return Status::success();
+    });
+}
+
+bool GstGraph::queryPosition(GstElement* element, gint64& position) {
+    GstQuery* query = m_positionQuery.get();
+    if (query == nullptr || !gst_element_query(element, query)) return false;
+    GstFormat format = GST_FORMAT_UNDEFINED;
+    gst_query_parse_position(query, &format, &position);
+    return format == GST_FORMAT_TIME && position >= 0;
+}
+
+Status GstGraph::getDuration(double& seconds) {
+    pump();
+    return empty_graph::seconds(holdsClip(), seconds, [&](double& answer) {
+        if (!m_tracker.durationKnown()) queryDuration();
+        answer = m_tracker.duration();
+        return Status::success();
+    });
+}
+
+void GstGraph::queryDuration() {
+    gint64 duration = 0;
+    if (m_pipeline && gst_element_query_duration(m_pipeline.get(), GST_FORMAT_TIME, &duration) && duration >= 0) {
+        m_tracker.setDuration(static_cast<double>(duration) / kNanosecondsPerSecond);
+    }
+}
+
+Status GstGraph::putCurrentPosition(double seconds) {
+    if (!(seconds >= 0.0) || !std::isfinite(seconds)) {
+        return Status::failure(Status::kInvalidArgument, "GStreamer: cannot seek to a negative position");
+    }
+    return empty_graph::control(holdsClip(), [&] {
+        pump();  // anything the pipeline said before this seek is not about it
+        if (m_failed) {
+            // The pipeline stopped on an error: start it afresh, from the beginning, and seek
+            // once it has prerolled if need be.
+            m_failed = false;
+            gst_element_set_state(m_pipeline.get(), GST_STATE_READY);
+            gst_bus_set_flushing(m_bus.get(), TRUE);
+            gst_bus_set_flushing(m_bus.get(), FALSE);
+            if (seconds > 0.0) m_seekAfterRestart = seconds;
+            m_tracker.seekStarted(seconds);
+            if (gst_element_set_state(m_pipeline.get(), m_playing ? GST_STATE_PLAYING : GST_STATE_PAUSED) ==
+                GST_STATE_CHANGE_FAILURE) {
+                m_seekAfterRestart.reset();
+                m_tracker.ended();
+                return Status::failure("GStreamer: cannot restart the clip: " + popError());
+            }
+            return Status::success();
+        }
+        if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
+        return Status::success();
+    });
+}
+
+bool GstGraph::seek(double seconds) {
+    const auto target = static_cast<gint64>(std::llround(seconds * kNanosecondsPerSecond));
+    // Flushing, so the new position shows at once; accurate, so it is the one asked for. The
+    // sink keeps the last frame up meanwhile.
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek_simple(m_pipeline.get(), GST_FORMAT_TIME, flags, target)) return false;
+    m_tracker.seekStarted(seconds);
+    return true;
+}
+
+}  // namespace tessiva

@@ -1,0 +1,116 @@
+#pragma once
+// One filter graph on GStreamer: a playbin for one clip, drawing into an X window of ours.
+// A single object answers all four faces (control, audio, video window, position); the faces
+// handed out by query() share its ownership, so the graph lives until the last of them goes.
+// Then the pipeline is stopped and freed, and the video window destroyed.
+//
+// Contract, beyond the seam's: the position and duration getters never fail. An empty graph
+// (nothing rendered, or the render failed) answers as platform/empty_graph.h says. Settings
+// given before a clip is rendered (owner, placement, volume, ...) are kept and take effect
+// when it is.
+//
+// Facts relied on (GStreamer 1.22):
+// - playbin picks the demuxer by the content, whatever the file's extension.
+// - Preroll ends with ASYNC_DONE from the pipeline, or with an ERROR message saying why it
+//   can't; a demuxer that gives up may leave the state change pending for ever, so the wait is
+//   on the bus, and bounded.
+// - Nobody runs a GLib main loop for us: the bus is read with gst_bus_pop from the getters,
+//   which the program's loop calls constantly. No bus watch or sync handler is installed, so
+//   no code of ours runs on GStreamer's threads.
+// - After a flushing seek the pipeline prerolls again and posts ASYNC_DONE; until then the
+//   position query fails or answers stale values.
+// - The last frame stays on screen through a flushing seek: the X sinks don't clear the
+//   window on flush.
+// - playbin's "volume" is linear and applies in software when the sink has no volume of its
+//   own; audiopanorama's "simple" method attenuates one channel of the two.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/linux/gst/gst_ref.h"
+#include "platform/linux/gst/overlay_window.h"
+#include "platform/linux/gst/position_tracker.h"
+#include "platform/linux/gst/video_output.h"
+#include "platform/media.h"
+
+namespace tessiva {
+
+class GstGraph final : public MediaControl,
+                       public BasicAudio,
+                       public VideoWindow,
+                       public MediaPosition,
+                       public std::enable_shared_from_this<GstGraph> {
+public:
+    // How long a clip may take to show its first frame before we give up on it.
+    static constexpr int kPrerollSeconds = 5;
+
+    // Make it with std::make_shared: query() hands out shares of it.
+    GstGraph() = default;
+    GstGraph(const GstGraph&) = delete;
+    GstGraph& operator=(const GstGraph&) = delete;
+    ~GstGraph() override;
+
+    // MediaControl
+    Status renderFile(const std::string& file) override;
+    Status run() override;
+    Status stop() override;
+    Status query(std::shared_ptr<BasicAudio>& out) override;
+    Status query(std::shared_ptr<VideoWindow>& out) override;
+    Status query(std::shared_ptr<MediaPosition>& out) override;
+
+    // BasicAudio
+    Status putVolume(std::int32_t volume) override;
+    Status putBalance(std::int32_t balance) override;
+
+    // VideoWindow
+    Status putWindowStyle(std::int32_t style) override;
+    Status putTop(std::int32_t top) override;
+    Status putLeft(std::int32_t left) override;
+    Status putWidth(std::int32_t width) override;
+    Status putHeight(std::int32_t height) override;
+    Status putOwner(NativeHandle owner) override;
+    Status putFullScreenMode(std::int32_t mode) override;
+
+    // MediaPosition
+    Status putRate(double rate) override;
+    Status getCurrentPosition(double& seconds) override;
+    Status getDuration(double& seconds) override;
+    Status putCurrentPosition(double seconds) override;
+
+private:
+    // A clip rendered into a pipeline; without one the graph answers as an empty graph.
+    bool holdsClip() const { return static_cast<bool>(m_pipeline); }
+    Status build(const std::string& file);
+    Status preroll();
+    void drop();
+    void pump();
+    void handle(GstMessage* message);
+    void follow(const WindowChange& change);
+    Status placeVideo(PixelRect request);
+    void applyVolume();
+    void applyBalance();
+    void queryDuration();
+    bool queryPosition(GstElement* element, gint64& position);
+    bool seek(double seconds);
+    std::string popError();
+    static std::string errorText(GstMessage* error);
+
+    OverlayWindow m_window;  // outlives the pipeline drawing into it
+    VideoOutput m_output;
+    ElementRef m_pipeline;
+    ElementRef m_panorama;
+    BusRef m_bus;
+    // Asked again on every pass of the playback loop; made once, since a query that nobody
+    // else holds can be answered again.
+    QueryRef m_positionQuery{gst_query_new_position(GST_FORMAT_TIME)};
+    PositionTracker m_tracker;
+    static constexpr gint64 kWindowPollMicroseconds = 2000;
+    gint64 m_windowPolledAt = 0;  // g_get_monotonic_time() of the last look at the window
+    std::int32_t m_volume = 0;
+    std::int32_t m_balance = 0;
+    bool m_playing = false;  // what run/stop asked for
+    bool m_failed = false;   // the pipeline reported an error after it had prerolled
+    std::optional<double> m_seekAfterRestart;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,97 @@
+// VideoOutput: the X video sink and, without XVideo, the scaler in front of it (see
+// video_output.h for the GStreamer facts it rests on).
+#include "platform/linux/gst/video_output.h"
+
+#include <gst/video/videooverlay.h>
+
+namespace tessiva {
+namespace {
+
+GstCaps* sizeCaps(int width, int height) {
+    // Square pixels: the window's pixels are what the picture is scaled to.
+    return gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height", G_TYPE_INT, height,
+                               "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+}
+
+}  // namespace
+
+VideoOutput::~VideoOutput() { release(); }
+
+bool VideoOutput::xvideoAvailable() {
+    static const bool available = [] {
+        ElementRef probe = adoptElement(gst_element_factory_make("xvimagesink", nullptr));
+        if (!probe) return false;
+        const bool opened = gst_element_set_state(probe.get(), GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+        gst_element_set_state(probe.get(), GST_STATE_NULL);
+        return opened;
+    }();
+    return available;
+}
+
+Status VideoOutput::create(unsigned long window, int width, int height) {
+    release();
+    m_width = width;
+    m_height = height;
+    if (xvideoAvailable()) {
+        m_sink = adoptElement(gst_element_factory_make("xvimagesink", nullptr));
+        if (!m_sink) return Status::failure("the xvimagesink element is missing");
+        m_element.reset(GST_ELEMENT(gst_object_ref(m_sink.get())));
+    } else {
+        ElementRef convert = adoptElement(gst_element_factory_make("videoconvert", nullptr));
+        ElementRef scale = adoptElement(gst_element_factory_make("videoscale", nullptr));
+        m_filter = adoptElement(gst_element_factory_make("capsfilter", nullptr));
+        m_sink = adoptElement(gst_element_factory_make("ximagesink", nullptr));
+        if (!convert || !scale || !m_filter || !m_sink) {
+            release();
+            return Status::failure("ximagesink, videoconvert or videoscale is missing");
+        }
+        g_object_set(scale.get(), "add-borders", TRUE, nullptr);
+        GstCaps* caps = sizeCaps(width, height);
+        g_object_set(m_filter.get(), "caps", caps, nullptr);
+        gst_caps_unref(caps);
+
+        m_element = adoptElement(gst_bin_new("tessiva-video"));
+        GstBin* bin = GST_BIN(m_element.get());
+        // The bin takes a reference of its own to each (they are no longer floating).
+        gst_bin_add_many(bin, convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr);
+        if (!gst_element_link_many(convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr)) {
+            release();
+            return Status::failure("cannot link the video scaler to ximagesink");
+        }
+        GstPad* target = gst_element_get_static_pad(convert.get(), "sink");
+        gst_element_add_pad(m_element.get(), gst_ghost_pad_new("sink", target));
+        gst_object_unref(target);
+    }
+
+    // The sink's own guess of the pixel shape comes from the screen's size in millimetres,
+    // which some monitors report oddly; the window's pixels are square as far as we're
+    // concerned, and the scaler above is told so.
+    gst_util_set_object_arg(G_OBJECT(m_sink.get()), "pixel-aspect-ratio", "1/1");
+    g_object_set(m_sink.get(), "force-aspect-ratio", TRUE, "handle-expose", FALSE, nullptr);
+    GstVideoOverlay* overlay = GST_VIDEO_OVERLAY(m_sink.get());
+    gst_video_overlay_handle_events(overlay, FALSE);
+    gst_video_overlay_set_window_handle(overlay, static_cast<guintptr>(window));
+    return Status::success();
+}
+
+void VideoOutput::resize(int width, int height) {
+    if (width == m_width && height == m_height) return;
+    m_width = width;
+    m_height = height;
+    if (!m_filter) return;
+    GstCaps* caps = sizeCaps(width, height);
+    g_object_set(m_filter.get(), "caps", caps, nullptr);
+    gst_caps_unref(caps);
+}
+
+void VideoOutput::redraw() {
+    if (m_sink) gst_video_overlay_expose(GST_VIDEO_OVERLAY(m_sink.get()));
+}
+
+void VideoOutput::release() {
+    m_filter.reset();
+    m_sink.reset();
+    m_element.reset();
+}
+
+}  // namespace tessiva

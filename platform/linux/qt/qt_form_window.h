@@ -1,0 +1,79 @@
+#pragma once
+// Form1's window on Qt Widgets: a top-level QWidget with the definition's controls as
+// (non-native) child widgets, so that the window is one X window whose id is the handle.
+// Its events are routed to the program's handlers through the `guarded` boundary.
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+#include "platform/forms.h"
+
+namespace tessiva {
+
+class QtForms;
+
+class QtFormWindow final : public QWidget, public FormWindow {
+public:
+    QtFormWindow(QtForms& forms, const FormDefinition& definition, FormEvents& events);
+
+    Status show() override;
+    NativeHandle hWnd() override;
+    Status setTop(double twips) override;
+    Status setLeft(double twips) override;
+    Status setWidth(double twips) override;
+    Status setHeight(double twips) override;
+    double scaleWidth() override;
+    double scaleHeight() override;
+    Status setWindowState(std::int16_t state) override;
+    Status setBorderStyle(std::int16_t style) override;
+    Status setCaption(const std::string& caption) override;
+    PictureId picture(ControlIndex control) override;
+    Status setPicture(PictureId picture) override;
+    Status setVisible(ControlIndex control, bool visible) override;
+    Status setValue(ControlIndex control, std::int16_t value) override;
+    std::int16_t value(ControlIndex control) override;
+    Status coverOtherMonitors() override;
+
+    // Input over the black windows of the other monitors is the window's own input.
+    // routeKeyPress is false for a key that types no character.
+    bool routeKeyPress(QKeyEvent* event);
+    void routeMousePress(QMouseEvent* event);
+    void routeMouseMove(QMouseEvent* event);
+    void dropMonitorCovers();
+
+    std::int16_t borderStyle() const { return m_borderStyle; }
+    // True where a native child window of another program layer (the video) lies over us.
+    bool coveredByNativeChild(QPoint at) const;
+    // Where its events go; the forms layer's FormLife runs Form_Unload there.
+    FormEvents& events() { return m_events; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    QWidget* control(ControlIndex index) const;
+    // Once the form has unloaded, the window stays gone: calls on it do nothing.
+    bool gone() const;
+    void buildControls(const FormDefinition& definition);
+    void applyTabOrder(const FormDefinition& definition);
+    void applyBackground();
+    void followScreenCover();
+    template <class Handler>
+    void forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler);
+
+    QtForms& m_forms;
+    FormEvents& m_events;
+    std::vector<ControlDefinition> m_definitions;
+    std::vector<QWidget*> m_controls;
+    QPixmap m_picture;
+    std::int16_t m_borderStyle = 0;
+    std::vector<QPointer<QWidget>> m_covers;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,68 @@
+#include "platform/linux/x11/xinput/xinput_mouse.h"
+
+#include <utility>
+
+#include "platform/linux/x11/xinput/event_table.h"
+#include "platform/linux/x11/xinput/mouse_device.h"
+#include "platform/shared/input_names.h"
+#include "platform/linux/x11/xinput/raw_mouse_watcher.h"
+
+namespace tessiva {
+namespace {
+
+// DIERR_DEVICENOTREG: no device answers to that GUID.
+constexpr std::int32_t kDeviceNotRegistered = static_cast<std::int32_t>(0x80040154u);
+
+class XDirectInput8 final : public DirectInput8 {
+public:
+    explicit XDirectInput8(std::shared_ptr<const EventTable> events) : m_events(std::move(events)) {}
+
+    Status createDevice(const std::string& guid, std::shared_ptr<DirectInputDevice8>& out) override try {
+        if (!sameName(guid, "guid_SysMouse")) {
+            return Status::failure(kDeviceNotRegistered, "X11: there is no input device " + guid + "; only guid_SysMouse");
+        }
+        auto device = std::make_shared<MouseDevice>(m_events);
+        std::unique_ptr<RawMouseWatcher> watcher;
+        Status status = RawMouseWatcher::start(*device, watcher);
+        if (!status.ok()) return status;
+        device->attach(std::move(watcher));
+        out = std::move(device);
+        return Status::success();
+    } catch (...) {
+        return Status::failure("X11: cannot make the mouse device");
+    }
+
+private:
+    std::shared_ptr<const EventTable> m_events;
+};
+
+class XDirectX8 final : public DirectX8 {
+public:
+    Status directInputCreate(std::shared_ptr<DirectInput8>& out) override try {
+        out = std::make_shared<XDirectInput8>(m_events);
+        return Status::success();
+    } catch (...) {
+        return Status::failure("X11: cannot make the input service");
+    }
+
+    Status createEvent(DirectXEvent8& callback, std::int32_t& handle) override try {
+        handle = m_events->add(callback);
+        return Status::success();
+    } catch (...) {
+        return Status::failure("X11: cannot make a notification event");
+    }
+
+private:
+    std::shared_ptr<EventTable> m_events = std::make_shared<EventTable>();
+};
+
+}  // namespace
+
+Status XInputMouse::createDirectX8(std::shared_ptr<DirectX8>& out) try {
+    out = std::make_shared<XDirectX8>();
+    return Status::success();
+} catch (...) {
+    return Status::failure("X11: cannot make the DirectX8 object");
+}
+
+}  // namespace tessiva

@@ -1,0 +1,60 @@
+// The layer's bookkeeping without a pipeline: what the position getters answer, and the
+// audio level conversions.
+#include <gtest/gtest.h>
+
+#include "platform/linux/gst/audio_levels.h"
+#include "platform/linux/gst/position_tracker.h"
+
+namespace tessiva {
+namespace {
+
+TEST(PositionTracking, ASeekAnswersItsTargetUntilThePipelineHasPrerolled) {
+    PositionTracker tracker;
+    tracker.reset(2.0);
+    EXPECT_DOUBLE_EQ(tracker.position(0.7), 0.7);
+    tracker.seekStarted(1.25);
+    EXPECT_FALSE(tracker.wantsQuery());
+    EXPECT_DOUBLE_EQ(tracker.position(0.71), 1.25);  // a stale answer from before the seek
+    tracker.seekDone();
+    EXPECT_DOUBLE_EQ(tracker.position(std::nullopt), 1.25);  // no answer yet right after it
+    EXPECT_DOUBLE_EQ(tracker.position(1.3), 1.3);
+    tracker.seekStarted(9.0);  // beyond the end: the end
+    EXPECT_DOUBLE_EQ(tracker.position(std::nullopt), 2.0);
+}
+
+TEST(PositionTracking, TheEndOfTheStreamIsTheDurationExactly) {
+    PositionTracker tracker;
+    tracker.reset(2.002);
+    tracker.ended();
+    EXPECT_DOUBLE_EQ(tracker.position(1.97), 2.002);
+    tracker.seekStarted(0.0);  // rewinding leaves the end behind
+    tracker.seekDone();
+    EXPECT_DOUBLE_EQ(tracker.position(0.03), 0.03);
+    EXPECT_DOUBLE_EQ(tracker.position(5.0), 2.002);  // never past the end
+
+    // A clip whose length was never known ends where it stopped (an error ends it the same way).
+    tracker.reset(-1.0);
+    EXPECT_DOUBLE_EQ(tracker.duration(), 0.0);
+    EXPECT_DOUBLE_EQ(tracker.position(3.5), 3.5);
+    tracker.ended();
+    EXPECT_DOUBLE_EQ(tracker.duration(), 3.5);
+    EXPECT_DOUBLE_EQ(tracker.position(std::nullopt), 3.5);
+}
+
+TEST(AudioLevels, HundredthsOfADecibelBecomeAmplitudesAndBalanceAttenuatesTheFarChannel) {
+    EXPECT_DOUBLE_EQ(amplitudeOf(0), 1.0);
+    EXPECT_NEAR(amplitudeOf(-600), 0.501, 0.001);  // -6 dB
+    EXPECT_NEAR(amplitudeOf(-2000), 0.1, 1e-12);   // -20 dB
+    EXPECT_NEAR(amplitudeOf(-9999), 1.0e-5, 1e-7);
+    EXPECT_EQ(amplitudeOf(kSilentLevel), 0.0);
+
+    EXPECT_DOUBLE_EQ(panoramaOf(0), 0.0);
+    // 20 dB towards the right: the left channel at a tenth, i.e. scaled by 1 - panorama.
+    EXPECT_NEAR(1.0 - panoramaOf(2000), 0.1, 1e-12);
+    EXPECT_NEAR(1.0 + panoramaOf(-2000), 0.1, 1e-12);
+    EXPECT_DOUBLE_EQ(panoramaOf(kRightOnly), 1.0);
+    EXPECT_DOUBLE_EQ(panoramaOf(-kRightOnly), -1.0);
+}
+
+}  // namespace
+}  // namespace tessiva
