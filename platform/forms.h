@@ -8,9 +8,12 @@
 // - Threads. Every handler of FormEvents runs on the interface thread, one at a time, only
 //   while that thread is idle (runUntilUnloaded) or inside yield(). endProgram() may come
 //   from any thread.
-// - The yield handles every window event that is pending, then may wait for the next one,
-//   but never longer than 10 ms in all. The playback loop calls it on every pass: a yield
-//   that doesn't wait costs a whole core; one that waits without a bound stalls the loop.
+// - The yield handles every window event that is pending, then waits for the next thing
+//   that can matter: a window event, a message of the media framework (end of stream, an
+//   error, a finished seek, the video window's own events), or the end of the wait that the
+//   caller allows, whichever comes first. The playback loop calls it on every pass with the
+//   time until its next rewind can fall: a yield that doesn't wait costs a whole core, and
+//   one that wakes on a clock of its own costs a wake-up each time.
 // - The event boundary. No exception crosses into the framework: every handler runs through
 //   guarded() (platform/error_boundary.h), which reports a RuntimeError and ends the process
 //   with status 1 once the report is dismissed. While that report is up, the window delivers
@@ -29,6 +32,7 @@
 //
 // Failures: setters answer a Status; load() lets a RuntimeError from the Load handler pass
 // to its caller. endProgram() and reportAndExit() never return.
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -138,8 +142,9 @@ public:
     virtual std::string appPath() = 0;
     // A modal message box titled with the program's name; returns once it is dismissed.
     virtual void messageBox(const std::string& text) = 0;
-    // Handles every pending window event, then waits for more for at most 10 ms.
-    virtual void yield() = 0;
+    // Handles every pending window event, then waits for the next window event or media
+    // message for at most `longestWait`.
+    virtual void yield(std::chrono::milliseconds longestWait) = 0;
     // After Main has returned: handles window events for as long as the window stays loaded,
     // and returns once it has been unloaded (at once when it is not loaded).
     virtual void runUntilUnloaded() = 0;

@@ -1,5 +1,7 @@
 #include "playback/media_graph.h"
 
+#include "playback/rewind_deadline.h"
+
 #include "platform/convert.h"
 #include "platform/desktop.h"
 #include "platform/runtime_error.h"
@@ -84,8 +86,11 @@ void MediaGraph::RunPlaybackLoop(const VBBool& running) {
         if (roundToLong(position) == roundToLong(duration)) {
             check(set(MediaPosition).putCurrentPosition(0.0));
             check(set(MediaControl).run());
+            position = 0.0;
         }
-        m_platform.forms.yield();
+        // Nothing this loop does can change before the next rewind can fall; input and the
+        // media framework's messages end the wait sooner.
+        m_platform.forms.yield(untilRewindCanFall(position, duration));
         // The window was unloaded inside the yield: the saver is over, even where the Unload
         // handler could not let the graph go, and nothing is left to play or to report.
         if (windowUnloaded()) return;

@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tessiva::Win32Forms forms;
     tessiva::Win32Desktop desktop(forms);
     tessiva::Win32Profile profile;
-    tessiva::DShowMedia media;
+    tessiva::DShowMedia media([&forms](void* event, bool on) { forms.wakeOn(static_cast<HANDLE>(event), on); });
     tessiva::DInputInput input;
     tessiva::Platform platform{forms, desktop, profile, media, input};
     tessiva::runProgram(platform);

@@ -2,6 +2,7 @@
 // Recording fakes of the forms layer and the desktop calls, for unit tests of the core.
 // Every call that changes something is written to one shared log as a line of text, so a
 // test can check what happened and in which order across both fakes.
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -125,8 +126,10 @@ public:
     int endAtYield = 1;
     int yields = 0;
     std::function<void()> onYield;
-    void yield() override {
+    std::vector<std::chrono::milliseconds> waits;  // what each yield was allowed
+    void yield(std::chrono::milliseconds longestWait) override {
         m_log.push_back("Yield");
+        waits.push_back(longestWait);
         ++yields;
         if (onYield) onYield();
         if (yields == endAtYield) endProgram();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <vector>
 
 #include "fakes/fake_platform.h"
 #include "platform/runtime_error.h"
@@ -175,6 +178,39 @@ TEST(PlaybackLoop, RewindsWhenThePositionRoundsToTheDuration) {
     EXPECT_EQ(rewindsFor(0.4, {0.0, 0.1, 0.3}), 3);
     EXPECT_EQ(rewindsFor(7.3, {7.3}), 1);
     EXPECT_EQ(rewindsFor(20.0, {0.0}), 0);
+}
+
+// What the loop allowed each of its yields to wait, over scripted positions, one per pass.
+std::vector<std::chrono::milliseconds> waitsFor(double duration, std::initializer_list<double> positions) {
+    Graph g;
+    g.open();
+    g.fake.media.script.duration = duration;
+    g.fake.media.script.positions = positions;
+    g.fake.forms.endAtYield = static_cast<int>(positions.size());
+    VBBool running = kTrue;
+    EXPECT_THROW(g.form.RunPlaybackLoop(running), ProgramEnded);
+    return g.fake.forms.waits;
+}
+
+// Between passes the loop sleeps until its next rewind can first fall, at rate 1.0: never past
+// that point, so the rewind comes where it did, and at most a few milliseconds short of it.
+TEST(PlaybackLoop, SleepsUntilTheNextRewindCanFall) {
+    struct Case {
+        double duration, position;
+    };
+    for (const Case c : {Case{10.0, 9.49}, Case{11.0, 10.5}, Case{10.4, 9.0}, Case{10.6, 10.45}, Case{2.5, 1.2},
+                         Case{3.5, 3.4}, Case{20.0, 19.1}, Case{20.0, 0.0}}) {
+        const double rewindFrom = std::nearbyint(c.duration) - 0.5;
+        const double wokeAt = c.position + waitsFor(c.duration, {c.position}).at(0).count() / 1000.0;
+        EXPECT_LE(wokeAt, rewindFrom) << c.duration << " at " << c.position;
+        EXPECT_GE(wokeAt, std::min(rewindFrom - 0.007, c.position + 1.0)) << c.duration << " at " << c.position;
+    }
+    // A rewind counts the next sleep from the start; a long clip still wakes once a second.
+    EXPECT_EQ(waitsFor(20.0, {19.6}).at(0), std::chrono::milliseconds(1000));
+    EXPECT_EQ(waitsFor(1.0, {0.6}).at(0), std::chrono::milliseconds(495));
+    // A clip that rewinds on every pass shows its first frame: passes a frame apart.
+    EXPECT_EQ(waitsFor(0.4, {0.1}).at(0), std::chrono::milliseconds(20));
+    EXPECT_EQ(waitsFor(0.0, {0.0}).at(0), std::chrono::milliseconds(20));
 }
 
 TEST(PlaybackLoop, AFailingCallIsARunTimeError) {

@@ -43,7 +43,7 @@ public:
     double screenHeight() override { return m_real.screenHeight(); }
     std::string appPath() override { return m_real.appPath(); }
     void messageBox(const std::string& text) override { m_real.messageBox(text); }
-    void yield() override { m_real.yield(); }
+    void yield(std::chrono::milliseconds longestWait) override { m_real.yield(longestWait); }
     void runUntilUnloaded() override { m_real.runUntilUnloaded(); }
     [[noreturn]] void endProgram() override { m_real.endProgram(); }
     [[noreturn]] void reportAndExit(const tessiva::RuntimeError& error) override { m_real.reportAndExit(error); }
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         finish(false, "Main raised a run-time error");
     }
     const DWORD settle = GetTickCount() + 1000;
-    while (GetTickCount() < settle) win32Forms.yield();
+    while (GetTickCount() < settle) win32Forms.yield(std::chrono::milliseconds{10});
 
     // What the host's client area shows on the screen.
     POINT origin{0, 0};

@@ -45,6 +45,10 @@ Status GstGraph::build(const std::string& file) {
     m_pipeline = adoptElement(gst_element_factory_make("playbin", nullptr));
     if (!m_pipeline) return Status::failure("the playbin element is missing");
     m_bus.reset(gst_element_get_bus(m_pipeline.get()));
+    GPollFD busFd{-1, 0, 0};
+    gst_bus_get_pollfd(m_bus.get(), &busFd);
+    m_busWake.watch(busFd.fd);
+    m_windowWake.watch(m_window.fd(), [this] { return m_window.eventsQueued(); });
 
     Status output = m_output.create(m_window.id(), m_window.width(), m_window.height());
     if (!output.ok()) return output;
@@ -110,6 +114,8 @@ std::string GstGraph::popError() {
 }
 
 void GstGraph::drop() {
+    m_busWake.clear();
+    m_windowWake.clear();
     if (m_pipeline) gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     m_bus.reset();
     m_panorama.reset();
@@ -365,6 +371,9 @@ Status GstGraph::putCurrentPosition(double seconds) {
             }
             return Status::success();
         }
+        // Asked again for where a seek is already taking it (a clip so short that every pass
+        // rewinds): another flush would only decode the same frame again.
+        if (m_tracker.seekingTo(seconds)) return Status::success();
         if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
         return Status::success();
     });

@@ -28,6 +28,7 @@
 #include <string>
 
 #include "platform/linux/gst/gst_ref.h"
+#include "platform/linux/gst/main_context_wake.h"
 #include "platform/linux/gst/overlay_window.h"
 #include "platform/linux/gst/position_tracker.h"
 #include "platform/linux/gst/video_output.h"
@@ -100,6 +101,9 @@ private:
     ElementRef m_pipeline;
     ElementRef m_panorama;
     BusRef m_bus;
+    // The bus's messages and the video window's events end the interface thread's wait.
+    MainContextWake m_busWake;
+    MainContextWake m_windowWake;
     // Asked again on every pass of the playback loop; made once, since a query that nobody
     // else holds can be answered again.
     QueryRef m_positionQuery{gst_query_new_position(GST_FORMAT_TIME)};

@@ -197,6 +197,10 @@ bool OverlayWindow::eventsWaiting() const {
     return ::poll(&connection, 1, 0) > 0;
 }
 
+int OverlayWindow::fd() const { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
+
+bool OverlayWindow::eventsQueued() const { return m_display != nullptr && XEventsQueued(m_display, QueuedAlready) > 0; }
+
 WindowChange OverlayWindow::pollEvents() {
     WindowChange change;
     if (m_display == nullptr || !eventsWaiting()) return change;

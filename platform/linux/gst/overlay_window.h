@@ -68,6 +68,10 @@ public:
     // Reads what the server has told us since the last call: the owner's new size, exposed
     // parts of the video window, destruction.
     WindowChange pollEvents();
+    // The connection's descriptor (-1 when closed), and whether Xlib already holds events
+    // that the socket no longer shows.
+    int fd() const;
+    bool eventsQueued() const;
 
 private:
     bool eventsWaiting() const;

@@ -24,6 +24,8 @@ public:
     void ended();     // end of stream, or an error
 
     bool seeking() const { return m_seeking; }
+    // A seek to `target` is still under way: the pipeline already stands there.
+    bool seekingTo(double target) const { return m_seeking && m_target == target; }
     bool hasEnded() const { return m_ended; }
     // True when the pipeline's own position would be the answer.
     bool wantsQuery() const { return !m_ended && !m_seeking; }

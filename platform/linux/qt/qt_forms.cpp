@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QScreen>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,10 +18,8 @@
 namespace tessiva {
 
 QtForms::QtForms(std::string commandLine) : m_commandLine(std::move(commandLine)) {
-    // Waiting for events in a yield must end after 10 ms at the latest; the timer's firing
-    // is what wakes the wait up.
+    // Without GLib's context to poll, the timer's firing is what ends a yield's wait.
     m_wakeUp.setSingleShot(true);
-    m_wakeUp.setInterval(10);
     m_wakeUp.setTimerType(Qt::PreciseTimer);
     const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     m_onMainContext = dispatcher != nullptr && dispatcher->inherits("QEventDispatcherGlib");
@@ -83,11 +83,13 @@ bool QtForms::iterateMainContext(int limitMs) {
     return true;
 }
 
-void QtForms::yield() {
-    if (m_onMainContext && iterateMainContext(10)) return;
+void QtForms::yield(std::chrono::milliseconds longestWait) {
+    const int limit = static_cast<int>(std::min<std::chrono::milliseconds::rep>(longestWait.count(), INT_MAX));
+    if (m_onMainContext && iterateMainContext(std::max(limit, 0))) return;
     // Another dispatcher (QT_NO_GLIB): a timer ends the wait.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    m_wakeUp.start();
+    if (limit <= 0) return;
+    m_wakeUp.start(limit);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     m_wakeUp.stop();
 }

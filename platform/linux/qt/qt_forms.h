@@ -35,7 +35,7 @@ public:
     double screenHeight() override;
     std::string appPath() override;
     void messageBox(const std::string& text) override;
-    void yield() override;
+    void yield(std::chrono::milliseconds longestWait) override;
     void runUntilUnloaded() override;
     [[noreturn]] void endProgram() override { endProgramNow(); }
     [[noreturn]] void reportAndExit(const RuntimeError& error) override { reportAndExitNow(error); }

@@ -79,9 +79,28 @@ Status face(IMediaControl* control, ComRef<Interface>& kept, REFIID iid, const c
 
 }  // namespace
 
-DShowGraph::DShowGraph(ComRef<IMediaControl> control) : m_control(std::move(control)) {}
+DShowGraph::DShowGraph(ComRef<IMediaControl> control, std::function<void(void*, bool)> wakeOn)
+    : m_control(std::move(control)), m_wakeOn(std::move(wakeOn)) {
+    OAEVENT event = 0;
+    if (m_wakeOn && SUCCEEDED(m_control->QueryInterface(IID_IMediaEvent, m_events.putVoid())) &&
+        SUCCEEDED(m_events->GetEventHandle(&event)) && event != 0) {
+        m_eventHandle = reinterpret_cast<void*>(event);
+        m_wakeOn(m_eventHandle, true);
+    } else {
+        m_wakeOn = nullptr;
+    }
+}
+
+void DShowGraph::drainEvents() {
+    if (!m_events) return;
+    long code = 0;
+    LONG_PTR first = 0, second = 0;
+    while (m_events->GetEvent(&code, &first, &second, 0) == S_OK) m_events->FreeEventParams(code, first, second);
+}
 
 DShowGraph::~DShowGraph() {
+    // The handle goes with the graph: nobody may wait on it after this.
+    if (m_wakeOn) m_wakeOn(m_eventHandle, false);
     // DirectShow's own advice: hide the video window and take it from its owner before the
     // graph goes, or the owner is left with a stale picture and messages reach the wrong window.
     if (m_window && m_owner != 0) {
@@ -332,6 +351,7 @@ Status DShowGraph::putRate(double rate) {
 }
 
 Status DShowGraph::getCurrentPosition(double& seconds) {
+    drainEvents();
     followOwner();
     return empty_graph::seconds(m_holdsClip, seconds, [&](double& answer) {
         IMediaPosition* media = nullptr;

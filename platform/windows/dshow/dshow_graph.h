@@ -36,7 +36,11 @@
 //   posts them there.
 // - Wine answers put_FullScreenMode and put_Volume with E_NOTIMPL, and get_Duration with
 //   E_NOTIMPL on a graph that holds no clip.
+// - IMediaEvent::GetEventHandle answers a manual-reset event that is signalled while events
+//   wait in the graph's queue; the graph owns it. GetEvent with a timeout of 0 reads one
+//   without waiting, and FreeEventParams lets go of its parameters.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,6 +54,7 @@ struct IMediaControl;
 struct IBasicAudio;
 struct IVideoWindow;
 struct IMediaPosition;
+struct IMediaEvent;
 
 namespace tessiva {
 
@@ -61,7 +66,8 @@ class DShowGraph final : public MediaControl,
 public:
     // Takes over the reference to the new graph's IMediaControl. Make it with
     // std::make_shared: query() hands out shares of it.
-    explicit DShowGraph(ComRef<IMediaControl> control);
+    // `wakeOn` hears the graph's event handle now, and again when the graph goes (DShowMedia).
+    explicit DShowGraph(ComRef<IMediaControl> control, std::function<void(void*, bool)> wakeOn = {});
     DShowGraph(const DShowGraph&) = delete;
     DShowGraph& operator=(const DShowGraph&) = delete;
     ~DShowGraph() override;
@@ -110,7 +116,13 @@ private:
     bool shown() const;
     Status showAsDecided(IVideoWindow* video);
 
+    // Reads and lets go of every event waiting, so that the event handle goes quiet.
+    void drainEvents();
+
     ComRef<IMediaControl> m_control;
+    ComRef<IMediaEvent> m_events;
+    std::function<void(void*, bool)> m_wakeOn;
+    void* m_eventHandle = nullptr;
     ComRef<IBasicAudio> m_audio;
     ComRef<IVideoWindow> m_window;
     ComRef<IMediaPosition> m_position;

@@ -16,7 +16,7 @@ Status DShowMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
     const HRESULT hr =
         CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaControl, control.putVoid());
     if (FAILED(hr)) return dshow::statusOf(hr, "cannot create a filter graph");
-    out = std::make_shared<DShowGraph>(std::move(control));
+    out = std::make_shared<DShowGraph>(std::move(control), m_wakeOn);
     return Status::success();
 }
 

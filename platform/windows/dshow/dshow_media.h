@@ -10,13 +10,23 @@
 //
 // Facts relied on: CLSID_FilterGraph is quartz's in-process server, on Windows and under Wine;
 // its object offers IMediaControl, IBasicAudio, IVideoWindow and IMediaPosition.
+#include <functional>
+
 #include "platform/media.h"
 
 namespace tessiva {
 
 class DShowMedia final : public Media {
 public:
+    // `wakeOn` hears each graph's event handle (IMediaEvent::GetEventHandle) with true when the
+    // graph is made, and with false when it goes, so that the interface thread's wait ends on
+    // the graph's events; the graph reads them on every position query.
+    using WakeOn = std::function<void(void* event, bool on)>;
+    explicit DShowMedia(WakeOn wakeOn = {}) : m_wakeOn(std::move(wakeOn)) {}
     Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
+
+private:
+    WakeOn m_wakeOn;
 };
 
 }  // namespace tessiva

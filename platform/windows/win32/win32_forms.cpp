@@ -1,5 +1,7 @@
 #include "platform/windows/win32/win32_forms.h"
 
+#include <algorithm>
+
 #include "platform/windows/win32/command_line.h"
 #include "platform/windows/win32/text.h"
 #include "platform/windows/win32/win32_form_window.h"
@@ -64,9 +66,10 @@ void Win32Forms::pump() {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) dispatch(message);
 }
 
-void Win32Forms::yield() {
+void Win32Forms::yield(std::chrono::milliseconds longestWait) {
     pump();
-    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    const auto wait = static_cast<DWORD>(std::clamp<std::chrono::milliseconds::rep>(longestWait.count(), 0, INFINITE - 1));
+    MsgWaitForMultipleObjectsEx(m_wakeEvent != nullptr ? 1 : 0, &m_wakeEvent, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     pump();
 }
 

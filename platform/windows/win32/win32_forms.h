@@ -37,7 +37,7 @@ public:
     double screenHeight() override;
     std::string appPath() override;
     void messageBox(const std::string& text) override;
-    void yield() override;
+    void yield(std::chrono::milliseconds longestWait) override;
     void runUntilUnloaded() override;
     [[noreturn]] void endProgram() override { endProgramNow(); }
     [[noreturn]] void reportAndExit(const RuntimeError& error) override { reportAndExitNow(error); }
@@ -50,6 +50,12 @@ public:
     void unload();
     // The same, from the message loop rather than inside whatever call noticed the reason.
     void unloadLater();
+    // An event whose signal ends a yield's wait as a message does: the media graph's, while
+    // it has events to read. `on` false lets go of it again, if it is still the one.
+    void wakeOn(HANDLE event, bool on) {
+        if (on) m_wakeEvent = event;
+        else if (m_wakeEvent == event) m_wakeEvent = nullptr;
+    }
 
 protected:
     void showReportBox(const std::string& text) override;
@@ -62,6 +68,7 @@ private:
 
     std::unique_ptr<Win32FormWindow> m_window;
     FormLife m_life;
+    HANDLE m_wakeEvent = nullptr;
 };
 
 }  // namespace tessiva

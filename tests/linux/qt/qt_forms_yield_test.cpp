@@ -29,15 +29,15 @@ protected:
 TEST_F(QtFormsYield, RunsEverythingPendingInOneCall) {
     int ran = 0;
     for (int i = 0; i < 3; ++i) QMetaObject::invokeMethod(qApp, [&] { ++ran; }, Qt::QueuedConnection);
-    forms.yield();
+    forms.yield(std::chrono::milliseconds{10});
     EXPECT_EQ(ran, 3);
 }
 
 TEST_F(QtFormsYield, WaitsWhenIdleButReturnsWithinItsBound) {
     const auto start = Clock::now();
-    for (int i = 0; i < 10; ++i) forms.yield();
+    for (int i = 0; i < 10; ++i) forms.yield(std::chrono::milliseconds{10});
     const auto took = Clock::now() - start;
-    // Ten idle yields wait about 100 ms: not a busy loop, and not a wait without end.
+    // Ten idle yields of 10 ms wait about 100 ms: not a busy loop, and not a wait without end.
     EXPECT_GE(took, std::chrono::milliseconds(50));
     EXPECT_LT(took, std::chrono::seconds(5));
 }
@@ -45,7 +45,7 @@ TEST_F(QtFormsYield, WaitsWhenIdleButReturnsWithinItsBound) {
 TEST_F(QtFormsYield, QtTimersStillFire) {
     bool fired = false;
     QTimer::singleShot(5, qApp, [&] { fired = true; });
-    for (int i = 0; i < 100 && !fired; ++i) forms.yield();
+    for (int i = 0; i < 100 && !fired; ++i) forms.yield(std::chrono::milliseconds{10});
     EXPECT_TRUE(fired);
 }
 
