@@ -725,6 +725,7 @@ struct CpuSample {
     double xserver = NAN;  // the X server's, in the same window
     double fps = NAN;      // large screen updates per second
     double peakMb = NAN;   // VmHWM at the end of the window
+    double wakeups = NAN;  // the interface thread's voluntary context switches per second
     std::map<std::string, double> threads;  // CPU seconds per 20 s by thread name
     std::string error;
 };
@@ -805,12 +806,14 @@ CpuSample cpuRun(Screen& screen, Player player, const Clip& sample, const Baseli
     }
     const auto ticks0 = cpuTicks(pid);
     const auto threads0 = threadTicks(pid);
+    const auto switches0 = statusValue(pid, "voluntary_ctxt_switches");
     const auto xs0 = xserver > 0 ? cpuTicks(xserver) : std::nullopt;
     const double t0 = nowMs();
     const std::size_t from = screen.updates.size();
     screen.pumpUntil(t0 + settings.cpuSeconds * 1000.0);
     const auto ticks1 = cpuTicks(pid);
     const auto threads1 = threadTicks(pid);
+    const auto switches1 = statusValue(pid, "voluntary_ctxt_switches");
     const auto xs1 = xserver > 0 ? cpuTicks(xserver) : std::nullopt;
     const double t1 = nowMs();
     const auto peak = statusValue(pid, "VmHWM");
@@ -829,6 +832,8 @@ CpuSample cpuRun(Screen& screen, Player player, const Clip& sample, const Baseli
     if (xs0 && xs1) result.xserver = ticksToSeconds(*xs1 - *xs0) * scale * (20.0 / settings.cpuSeconds);
     result.fps = static_cast<double>(frames) / ((t1 - t0) / 1000.0);
     if (peak) result.peakMb = static_cast<double>(*peak) / 1024.0;
+    // The process's status speaks for its first thread, the interface thread.
+    if (switches0 && switches1) result.wakeups = static_cast<double>(*switches1 - *switches0) / ((t1 - t0) / 1000.0);
     double named = 0;
     for (const auto& [tid, now] : threads1) {
         const auto before = threads0.find(tid);
@@ -1635,6 +1640,14 @@ int run(int argc, char** argv) {
     goal("interface thread at most 0.03 s per 20 s", !interface.empty(), median(interface) <= 0.03,
          fixed(median(interface), 3) + " s (a bare loop that only waits 10 ms at a time uses " + fixed(floor, 3) +
              " s here)");
+    {
+        std::vector<double> wakeups;
+        for (const auto& sample : cpu[static_cast<std::size_t>(Player::Ours)]) {
+            if (sample.ok && std::isfinite(sample.wakeups)) wakeups.push_back(sample.wakeups);
+        }
+        goal("interface thread wake-ups at most 5 per second", !wakeups.empty(), median(wakeups) <= 5.0,
+             fixed(median(wakeups), 1) + " per second (median of the rounds)");
+    }
     goal("peak RSS at most 1.10 x playbin", std::isfinite(rssRatio), rssRatio <= 1.10, fixed(rssRatio, 3));
     {
         const double o = median(startFrames[0]), b = median(startFrames[1]), m = median(startFrames[2]);
