@@ -371,9 +371,9 @@ Status GstGraph::putCurrentPosition(double seconds) {
             }
             return Status::success();
         }
-        // Asked again for where a seek is already taking it (a clip so short that every pass
-        // rewinds): another flush would only decode the same frame again.
-        if (m_tracker.seekingTo(seconds)) return Status::success();
+        // Asked for where it already stands (a clip so short that every pass rewinds): another
+        // flush would only decode the same frame again.
+        if (m_tracker.standsAt(seconds, kStandingSeconds)) return Status::success();
         if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
         return Status::success();
     });

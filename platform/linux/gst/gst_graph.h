@@ -109,6 +109,9 @@ private:
     QueryRef m_positionQuery{gst_query_new_position(GST_FORMAT_TIME)};
     PositionTracker m_tracker;
     static constexpr gint64 kWindowPollMicroseconds = 2000;
+    // Less than this past a position, the picture is still that position's frame (a frame at
+    // 20 frames a second or more).
+    static constexpr double kStandingSeconds = 0.05;
     gint64 m_windowPolledAt = 0;  // g_get_monotonic_time() of the last look at the window
     std::int32_t m_volume = 0;
     std::int32_t m_balance = 0;

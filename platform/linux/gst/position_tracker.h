@@ -24,8 +24,12 @@ public:
     void ended();     // end of stream, or an error
 
     bool seeking() const { return m_seeking; }
-    // A seek to `target` is still under way: the pipeline already stands there.
-    bool seekingTo(double target) const { return m_seeking && m_target == target; }
+    // The pipeline already stands at `target`: a seek there is under way, or the last answer
+    // lies less than `within` seconds past it and the stream has not ended.
+    bool standsAt(double target, double within) const {
+        if (m_seeking) return m_target == target;
+        return !m_ended && m_last >= target && m_last - target < within;
+    }
     bool hasEnded() const { return m_ended; }
     // True when the pipeline's own position would be the answer.
     bool wantsQuery() const { return !m_ended && !m_seeking; }

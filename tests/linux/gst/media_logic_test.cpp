@@ -28,6 +28,24 @@ TEST(PositionTracking, ASeekAnswersItsTargetUntilThePipelineHasPrerolled) {
     EXPECT_DOUBLE_EQ(tracker.position(std::nullopt), 2.0);
 }
 
+// A rewind to where the pipeline already stands needs no seek: one under way to the same
+// place, or a position less than a frame past it; never once the stream has ended.
+TEST(PositionTracking, StandingAtATargetIsASeekThereOrLessThanAFramePastIt) {
+    PositionTracker tracker;
+    tracker.reset(0.4);
+    EXPECT_TRUE(tracker.standsAt(0.0, 0.05));  // a new clip stands at its start
+    tracker.seekStarted(0.0);
+    EXPECT_TRUE(tracker.standsAt(0.0, 0.05));
+    EXPECT_FALSE(tracker.standsAt(0.2, 0.05));
+    tracker.seekDone();
+    EXPECT_DOUBLE_EQ(tracker.position(0.03), 0.03);
+    EXPECT_TRUE(tracker.standsAt(0.0, 0.05));
+    EXPECT_DOUBLE_EQ(tracker.position(0.07), 0.07);
+    EXPECT_FALSE(tracker.standsAt(0.0, 0.05));
+    tracker.ended();
+    EXPECT_FALSE(tracker.standsAt(0.0, 0.5));
+}
+
 TEST(PositionTracking, TheEndOfTheStreamIsTheDurationExactly) {
     PositionTracker tracker;
     tracker.reset(2.002);
