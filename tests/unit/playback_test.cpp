@@ -192,8 +192,8 @@ std::vector<std::chrono::milliseconds> waitsFor(double duration, std::initialize
     return g.fake.forms.waits;
 }
 
-// Between passes the loop sleeps until its next rewind can first fall, at rate 1.0: never past
-// that point, so the rewind comes where it did, and at most a few milliseconds short of it.
+// Between passes the loop sleeps until its next rewind can first fall, at rate 1.0, and wakes
+// just past that point: never before it, and no later than a few milliseconds after.
 TEST(PlaybackLoop, SleepsUntilTheNextRewindCanFall) {
     struct Case {
         double duration, position;
@@ -202,12 +202,12 @@ TEST(PlaybackLoop, SleepsUntilTheNextRewindCanFall) {
                          Case{3.5, 3.4}, Case{20.0, 19.1}, Case{20.0, 0.0}}) {
         const double rewindFrom = std::nearbyint(c.duration) - 0.5;
         const double wokeAt = c.position + waitsFor(c.duration, {c.position}).at(0).count() / 1000.0;
-        EXPECT_LE(wokeAt, rewindFrom) << c.duration << " at " << c.position;
-        EXPECT_GE(wokeAt, std::min(rewindFrom - 0.007, c.position + 1.0)) << c.duration << " at " << c.position;
+        EXPECT_LE(wokeAt, rewindFrom + 0.010) << c.duration << " at " << c.position;
+        EXPECT_GE(wokeAt, std::min(rewindFrom, c.position + 1.0)) << c.duration << " at " << c.position;
     }
     // A rewind counts the next sleep from the start; a long clip still wakes once a second.
     EXPECT_EQ(waitsFor(20.0, {19.6}).at(0), std::chrono::milliseconds(1000));
-    EXPECT_EQ(waitsFor(1.0, {0.6}).at(0), std::chrono::milliseconds(495));
+    EXPECT_EQ(waitsFor(1.0, {0.6}).at(0), std::chrono::milliseconds(508));
     // A clip that rewinds on every pass shows its first frame: passes a frame apart.
     EXPECT_EQ(waitsFor(0.4, {0.1}).at(0), std::chrono::milliseconds(20));
     EXPECT_EQ(waitsFor(0.0, {0.0}).at(0), std::chrono::milliseconds(20));
