@@ -7,6 +7,8 @@
 
 #include "platform/shared/empty_graph.h"
 #include "platform/linux/gst/audio_levels.h"
+#include "platform/linux/gst/frame_video_surface.h"
+#include "platform/linux/gst/x_video_surface.h"
 
 namespace tessiva {
 namespace {
@@ -17,6 +19,14 @@ constexpr double kNanosecondsPerSecond = 1e9;
 Status unshared() { return Status::failure("GStreamer: the graph is not shared; make it with std::make_shared"); }
 
 }  // namespace
+
+GstGraph::GstGraph(const FrameTargets* targets) {
+    if (targets != nullptr) {
+        m_video = std::make_unique<FrameVideoSurface>(*targets);
+    } else {
+        m_video = std::make_unique<XVideoSurface>();
+    }
+}
 
 GstGraph::~GstGraph() { drop(); }
 
@@ -33,9 +43,6 @@ Status GstGraph::renderFile(const std::string& file) {
 }
 
 Status GstGraph::build(const std::string& file) {
-    Status opened = m_window.open();
-    if (!opened.ok()) return opened;
-
     ErrorRef error;
     GError* raw = nullptr;
     TextRef uri{gst_filename_to_uri(file.c_str(), &raw)};
@@ -48,10 +55,9 @@ Status GstGraph::build(const std::string& file) {
     GPollFD busFd{-1, 0, 0};
     gst_bus_get_pollfd(m_bus.get(), &busFd);
     m_busWake.watch(busFd.fd);
-    m_windowWake.watch(m_window.fd(), [this] { return m_window.eventsQueued(); });
-
-    Status output = m_output.create(m_window.id(), m_window.width(), m_window.height());
-    if (!output.ok()) return output;
+    Status opened = m_video->open();
+    if (!opened.ok()) return opened;
+    if (m_video->fd() >= 0) m_windowWake.watch(m_video->fd(), [this] { return m_video->eventsQueued(); });
 
     // autoaudiosink settles for a fakesink that keeps time when no device answers, so clips
     // still play (silently) on machines without sound.
@@ -65,7 +71,7 @@ Status GstGraph::build(const std::string& file) {
         gst_util_set_object_arg(G_OBJECT(m_panorama.get()), "method", "simple");
         g_object_set(m_pipeline.get(), "audio-filter", m_panorama.get(), nullptr);
     }
-    g_object_set(m_pipeline.get(), "uri", uri.get(), "video-sink", m_output.element(), nullptr);
+    g_object_set(m_pipeline.get(), "uri", uri.get(), "video-sink", m_video->element(), nullptr);
     if (audio) g_object_set(m_pipeline.get(), "audio-sink", audio.get(), nullptr);
     applyVolume();
     applyBalance();
@@ -120,8 +126,7 @@ void GstGraph::drop() {
     m_bus.reset();
     m_panorama.reset();
     m_pipeline.reset();
-    m_output.release();
-    m_window.close();
+    m_video->close();
     m_tracker.reset(-1.0);
     m_playing = false;
     m_failed = false;
@@ -177,7 +182,7 @@ void GstGraph::pump() {
     const gint64 now = g_get_monotonic_time();
     if (now - m_windowPolledAt < kWindowPollMicroseconds) return;
     m_windowPolledAt = now;
-    follow(m_window.pollEvents());
+    if (m_pipeline) m_video->follow();
 }
 
 void GstGraph::handle(GstMessage* message) {
@@ -205,12 +210,6 @@ void GstGraph::handle(GstMessage* message) {
     case GST_MESSAGE_DURATION_CHANGED: queryDuration(); break;
     default: break;
     }
-}
-
-void GstGraph::follow(const WindowChange& change) {
-    if (!m_pipeline) return;
-    if (change.resized) m_output.resize(m_window.width(), m_window.height());
-    if ((change.resized || change.redraw) && m_window.mapped()) m_output.redraw();
 }
 
 // ---- BasicAudio ----
@@ -248,7 +247,7 @@ void GstGraph::applyBalance() {
 // ---- VideoWindow ----
 
 Status GstGraph::putWindowStyle(std::int32_t style) {
-    follow(m_window.setVisible((style & win::kWsVisible) != 0));
+    m_video->setVisible((style & win::kWsVisible) != 0);
     return Status::success();
 }
 
@@ -256,43 +255,40 @@ Status GstGraph::placeVideo(PixelRect request) {
     if (request.width < 0 || request.height < 0) {
         return Status::failure(Status::kInvalidArgument, "GStreamer: the video window can't have a negative size");
     }
-    follow(m_window.setRequest(request));
+    m_video->setRequest(request);
     return Status::success();
 }
 
 Status GstGraph::putTop(std::int32_t top) {
-    PixelRect request = m_window.request();
+    PixelRect request = m_video->request();
     request.top = top;
     return placeVideo(request);
 }
 
 Status GstGraph::putLeft(std::int32_t left) {
-    PixelRect request = m_window.request();
+    PixelRect request = m_video->request();
     request.left = left;
     return placeVideo(request);
 }
 
 Status GstGraph::putWidth(std::int32_t width) {
-    PixelRect request = m_window.request();
+    PixelRect request = m_video->request();
     request.width = width;
     return placeVideo(request);
 }
 
 Status GstGraph::putHeight(std::int32_t height) {
-    PixelRect request = m_window.request();
+    PixelRect request = m_video->request();
     request.height = height;
     return placeVideo(request);
 }
 
 Status GstGraph::putOwner(NativeHandle owner) {
-    WindowChange change;
-    Status status = m_window.setOwner(owner, change);
-    follow(change);
-    return status;
+    return m_video->setOwner(owner);
 }
 
 Status GstGraph::putFullScreenMode(std::int32_t mode) {
-    follow(m_window.setFillOwner(mode != 0));
+    m_video->setFillOwner(mode != 0);
     return Status::success();
 }
 
@@ -314,7 +310,7 @@ Status GstGraph::getCurrentPosition(double& seconds) {
             // The loop asks on every pass: the video sink answers from the clock, where the
             // pipeline would walk all of playbin's bins to ask each sink in turn.
             gint64 position = 0;
-            GstElement* sink = m_output.sink();
+            GstElement* sink = m_video->sink();
             if ((sink != nullptr && queryPosition(sink, position)) || queryPosition(m_pipeline.get(), position)) {
                 queried = static_cast<double>(position) / kNanosecondsPerSecond;
             }

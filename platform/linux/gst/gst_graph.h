@@ -1,5 +1,6 @@
 #pragma once
-// One filter graph on GStreamer: a playbin for one clip, drawing into an X window of ours.
+// One filter graph on GStreamer: a playbin for one clip, drawing into an X window of ours,
+// or, where the forms layer takes pictures (Wayland), handing them to the owner's surface.
 // A single object answers all four faces (control, audio, video window, position); the faces
 // handed out by query() share its ownership, so the graph lives until the last of them goes.
 // Then the pipeline is stopped and freed, and the video window destroyed.
@@ -29,9 +30,9 @@
 
 #include "platform/linux/gst/gst_ref.h"
 #include "platform/linux/gst/main_context_wake.h"
-#include "platform/linux/gst/overlay_window.h"
+#include "platform/linux/gst/frame_target.h"
 #include "platform/linux/gst/position_tracker.h"
-#include "platform/linux/gst/video_output.h"
+#include "platform/linux/gst/video_surface.h"
 #include "platform/media.h"
 
 namespace tessiva {
@@ -45,8 +46,9 @@ public:
     // How long a clip may take to show its first frame before we give up on it.
     static constexpr int kPrerollSeconds = 5;
 
-    // Make it with std::make_shared: query() hands out shares of it.
-    GstGraph() = default;
+    // Make it with std::make_shared: query() hands out shares of it. With `targets`, the video
+    // goes to the forms layer's surfaces as pictures; without, into an X window of ours.
+    explicit GstGraph(const FrameTargets* targets = nullptr);
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
     ~GstGraph() override;
@@ -86,7 +88,6 @@ private:
     void drop();
     void pump();
     void handle(GstMessage* message);
-    void follow(const WindowChange& change);
     Status placeVideo(PixelRect request);
     void applyVolume();
     void applyBalance();
@@ -96,8 +97,7 @@ private:
     std::string popError();
     static std::string errorText(GstMessage* error);
 
-    OverlayWindow m_window;  // outlives the pipeline drawing into it
-    VideoOutput m_output;
+    std::unique_ptr<VideoSurface> m_video;  // outlives the pipeline drawing on it
     ElementRef m_pipeline;
     ElementRef m_panorama;
     BusRef m_bus;

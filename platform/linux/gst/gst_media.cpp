@@ -48,7 +48,7 @@ void GstMedia::startEarly() {
         // Nothing here opens the display: Xlib isn't safe to enter from two threads at once
         // before XInitThreads, and Qt is opening its connection meanwhile.
         if (GstElement* playbin = gst_element_factory_make("playbin", nullptr)) gst_object_unref(gst_object_ref_sink(playbin));
-        loadPlugins({"xvimagesink", "videoconvertscale", "ximagesink", "coreelements", "autodetect", "audiofx"});
+        loadPlugins({"xvimagesink", "videoconvertscale", "ximagesink", "app", "coreelements", "autodetect", "audiofx"});
         loadAudioSinks();
         loadPlugins({"typefindfunctions", "isomp4", "videoparsersbad", "audioparsers", "libav"});
     }).detach();
@@ -68,7 +68,7 @@ Status GstMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
         return Status::failure("GStreamer: cannot make a filter graph: the playbin element is missing "
                                "(is gstreamer1.0-plugins-base installed?)");
     }
-    out = std::make_shared<GstGraph>();
+    out = std::make_shared<GstGraph>(m_targets);
     return Status::success();
 }
 

@@ -7,12 +7,17 @@
 // Facts relied on: gst_init_check may be called any number of times, from any thread (it
 // holds a lock of its own, so a second caller waits for the first); it loads the plugin
 // registry only once.
+#include "platform/linux/gst/frame_target.h"
 #include "platform/media.h"
 
 namespace tessiva {
 
 class GstMedia final : public Media {
 public:
+    // With `targets`, each graph hands its pictures to the forms layer's surfaces (Wayland);
+    // without, it draws into an X window of its own.
+    explicit GstMedia(const FrameTargets* targets = nullptr) : m_targets(targets) {}
+
     // Starts GStreamer (the plugin registry, and the plugins that the first graph and the
     // sample's kind of clip need) on a thread of its own, so that the saver's first graph
     // needn't wait for them while the window comes up. Call at most once; the thread is never
@@ -20,6 +25,9 @@ public:
     void startEarly();
 
     Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
+
+private:
+    const FrameTargets* m_targets;
 };
 
 }  // namespace tessiva

@@ -1,0 +1,60 @@
+#pragma once
+// Where the video goes when it has no window of its own to draw into: a surface of the forms
+// layer (on Wayland, where one program can't draw into another's window) takes decoded
+// pictures from us, as pixels. The forms layer registers its window under the handle it
+// gives the program; the video window's owner names it.
+//
+// Threads: showFrame comes from GStreamer's streaming thread, the rest from the interface
+// thread; a target must take both, and the registry locks for itself.
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+#include "platform/basic_types.h"
+#include "platform/shared/video_placement.h"
+
+namespace tessiva {
+
+// One decoded picture, 32 bits a pixel in BGRx order (XRGB in a little-endian word). Valid
+// for the call only.
+struct FrameView {
+    const std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+};
+
+class FrameTarget {
+public:
+    virtual ~FrameTarget() = default;
+    // The owner's inner size in device pixels: the room the video is placed in.
+    virtual void ownerSize(int& width, int& height) = 0;
+    // Shows `frame` at `place` (already clipped to the owner, and of the frame's size); the
+    // rest of the owner keeps its own picture.
+    virtual void showFrame(const FrameView& frame, const PixelRect& place) = 0;
+    // Nothing of the video shows any more: the owner's own picture comes back.
+    virtual void hideVideo() = 0;
+};
+
+class FrameTargets {
+public:
+    void add(NativeHandle owner, FrameTarget& target) {
+        std::lock_guard lock(m_mutex);
+        m_targets[owner] = &target;
+    }
+    void remove(NativeHandle owner) {
+        std::lock_guard lock(m_mutex);
+        m_targets.erase(owner);
+    }
+    FrameTarget* find(NativeHandle owner) const {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_targets.find(owner);
+        return found == m_targets.end() ? nullptr : found->second;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<NativeHandle, FrameTarget*> m_targets;
+};
+
+}  // namespace tessiva

@@ -1,0 +1,64 @@
+#pragma once
+// The video as pictures for a surface of the forms layer (frame_target.h): playbin's video
+// goes through a converter and a scaler, which make BGRx pictures of exactly the size the
+// video takes in its owner (the clip's aspect kept, with black borders), into an appsink
+// whose pictures we hand to the owner's target.
+//
+// Facts relied on (GStreamer 1.22):
+// - appsink's callbacks run on the streaming thread; new_preroll brings the picture of a
+//   paused pipeline (the first one, and the one after each flushing seek), new_sample each
+//   picture while playing.
+// - A capsfilter's caps may be replaced while playing; the scaler renegotiates on its next
+//   buffer.
+// - appsink with sync keeps the pictures to the clock, as a display sink does, and answers
+//   position queries.
+#include <mutex>
+
+#include "platform/linux/gst/frame_target.h"
+#include "platform/linux/gst/gst_ref.h"
+#include "platform/linux/gst/video_surface.h"
+
+using GstAppSink = struct _GstAppSink;
+
+namespace tessiva {
+
+class FrameVideoSurface final : public VideoSurface {
+public:
+    explicit FrameVideoSurface(const FrameTargets& targets) : m_targets(targets) {}
+    ~FrameVideoSurface() override;
+
+    Status open() override;
+    void close() override;
+    GstElement* element() const override { return m_element.get(); }
+    GstElement* sink() const override { return m_sink.get(); }
+    Status setOwner(NativeHandle owner) override;
+    void setVisible(bool visible) override;
+    void setRequest(const PixelRect& request) override;
+    void setFillOwner(bool fill) override;
+    const PixelRect& request() const override { return m_request; }
+    void follow() override { place(); }
+    int fd() const override { return -1; }
+    bool eventsQueued() const override { return false; }
+
+    // The streaming thread's entry; not for the program.
+    void picture(GstAppSink* sink, bool preroll);
+
+private:
+    // Works out where the video goes, and tells the scaler and the target.
+    void place();
+
+    const FrameTargets& m_targets;
+    ElementRef m_element;
+    ElementRef m_sink;
+    ElementRef m_filter;
+    NativeHandle m_owner = 0;
+    PixelRect m_request = kWholeOwner;
+    bool m_visible = false;
+    bool m_fill = false;
+
+    std::mutex m_mutex;  // what the streaming thread reads: below
+    FrameTarget* m_target = nullptr;
+    PixelRect m_placed;  // empty: nothing shows
+};
+
+}  // namespace tessiva
