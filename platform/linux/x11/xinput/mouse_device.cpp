@@ -19,7 +19,7 @@ MouseDevice::MouseDevice(std::shared_ptr<const EventTable> events) : m_events(st
 
 MouseDevice::~MouseDevice() = default;
 
-void MouseDevice::attach(std::unique_ptr<RawMouseWatcher> watcher) { m_watcher = std::move(watcher); }
+void MouseDevice::attach(std::shared_ptr<void> feed) { m_feed = std::move(feed); }
 
 Status MouseDevice::setCommonDataFormat(std::int32_t format) {
     if (format != dinput::kDiFormatMouse) {

@@ -37,8 +37,9 @@ public:
     MouseDevice(const MouseDevice&) = delete;
     MouseDevice& operator=(const MouseDevice&) = delete;
 
-    // Hands the device the watcher that feeds it; it stops with the device.
-    void attach(std::unique_ptr<RawMouseWatcher> watcher);
+    // Hands the device whatever feeds it (the XInput2 watcher, or Wayland's relative pointer);
+    // it stops with the device.
+    void attach(std::shared_ptr<void> feed);
 
     Status setCommonDataFormat(std::int32_t format) override;
     Status setCooperativeLevel(NativeHandle window, std::int32_t flags) override;
@@ -63,7 +64,7 @@ private:
     DirectXEvent8* m_callback = nullptr;
 
     // Last, so that it stops before the rest goes.
-    std::unique_ptr<RawMouseWatcher> m_watcher;
+    std::shared_ptr<void> m_feed;
 };
 
 }  // namespace tessiva

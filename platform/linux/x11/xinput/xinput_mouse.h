@@ -7,15 +7,27 @@
 // when there is no display or the server has no XInput2.
 // Any number of these may live at once; each device has its own thread and connection,
 // which end with it.
+#include <functional>
 #include <memory>
 
 #include "platform/input.h"
 
 namespace tessiva {
 
+class RawMouseListener;
+
 class XInputMouse final : public Input {
 public:
+    // What starts feeding a new device: by default XInput2's watcher thread. Another desktop
+    // (Wayland's relative pointer) hands its own; `keep` holds the feed for the device's life.
+    using Feed = std::function<Status(RawMouseListener& device, std::shared_ptr<void>& keep)>;
+    XInputMouse();
+    explicit XInputMouse(Feed feed) : m_feed(std::move(feed)) {}
+
     Status createDirectX8(std::shared_ptr<DirectX8>& out) override;
+
+private:
+    Feed m_feed;
 };
 
 }  // namespace tessiva

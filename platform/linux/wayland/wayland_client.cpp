@@ -1,0 +1,205 @@
+// WaylandClient: the connection, its globals and outputs (see wayland_client.h).
+#include "platform/linux/wayland/wayland_client.h"
+
+#include <glib.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "relative-pointer-unstable-v1-client-protocol.h"
+// The protocol names a parameter "namespace", which C++ keeps for itself.
+#define namespace layer_namespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+
+namespace tessiva {
+namespace {
+
+// Without a compositor there is nothing left to show or to watch: the same end as when the
+// X server goes away.
+[[noreturn]] void compositorLost() {
+    static const char message[] = "Tessiva: the display went away.\n";
+    const ssize_t written = ::write(2, message, sizeof message - 1);
+    (void)written;
+    std::_Exit(1);
+}
+
+void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
+    static_cast<WaylandClient*>(data)->globalAdded(registry, name, interface, version);
+}
+void onGlobalRemove(void* data, wl_registry*, std::uint32_t name) { static_cast<WaylandClient*>(data)->globalRemoved(name); }
+const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
+
+void onGeometry(void* data, wl_output* output, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t, std::int32_t,
+                const char*, const char*, std::int32_t) {
+    if (auto* described = static_cast<WaylandClient*>(data)->outputOf(output)) {
+        described->x = x;
+        described->y = y;
+    }
+}
+void onMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t) {
+    if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+    if (auto* described = static_cast<WaylandClient*>(data)->outputOf(output)) {
+        described->width = width;
+        described->height = height;
+    }
+}
+void onDone(void* data, wl_output* output) {
+    auto* client = static_cast<WaylandClient*>(data);
+    if (auto* described = client->outputOf(output)) described->described = true;
+    client->outputDescribed();
+}
+void onScale(void*, wl_output*, std::int32_t) {}
+void onText(void*, wl_output*, const char*) {}
+const wl_output_listener kOutputListener{onGeometry, onMode, onDone, onScale, onText, onText};
+
+// The connection as a GLib source: prepare announces a read, check reads or cancels, and
+// dispatch runs the listeners of whatever came in.
+struct ConnectionSource {
+    GSource base;
+    wl_display* display;
+    gpointer tag;
+    bool reading;
+};
+
+gboolean prepareSource(GSource* base, gint* timeout) {
+    auto* source = reinterpret_cast<ConnectionSource*>(base);
+    *timeout = -1;
+    if (source->reading) return FALSE;
+    // Events already queued need no read: dispatch them first.
+    if (wl_display_prepare_read(source->display) != 0) return TRUE;
+    source->reading = true;
+    wl_display_flush(source->display);
+    return FALSE;
+}
+
+gboolean checkSource(GSource* base) {
+    auto* source = reinterpret_cast<ConnectionSource*>(base);
+    const GIOCondition ready = g_source_query_unix_fd(base, source->tag);
+    if (!source->reading) return TRUE;
+    source->reading = false;
+    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) compositorLost();
+    if ((ready & G_IO_IN) == 0) {
+        wl_display_cancel_read(source->display);
+        return FALSE;
+    }
+    if (wl_display_read_events(source->display) < 0) compositorLost();
+    return TRUE;
+}
+
+gboolean dispatchSource(GSource* base, GSourceFunc, gpointer) {
+    auto* source = reinterpret_cast<ConnectionSource*>(base);
+    if (wl_display_dispatch_pending(source->display) < 0) compositorLost();
+    return G_SOURCE_CONTINUE;
+}
+
+GSourceFuncs kSourceFuncs{prepareSource, checkSource, dispatchSource, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+WaylandClient::~WaylandClient() {
+    // The program never tears its connection down (the process ends at once); a test's does.
+    if (m_display != nullptr && !m_connected) wl_display_disconnect(m_display);
+}
+
+bool WaylandClient::sessionIsWayland() {
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    return name != nullptr && *name != '\0';
+}
+
+Status WaylandClient::connect() {
+    m_display = wl_display_connect(nullptr);
+    if (m_display == nullptr) {
+        const char* name = std::getenv("WAYLAND_DISPLAY");
+        return Status::failure(std::string("Wayland: cannot connect to the compositor \"") + (name ? name : "") + "\"");
+    }
+    m_registry = wl_display_get_registry(m_display);
+    wl_registry_add_listener(m_registry, &kRegistryListener, this);
+    // The first answer lists the globals; the second, the outputs' descriptions.
+    if (wl_display_roundtrip(m_display) < 0 || wl_display_roundtrip(m_display) < 0) {
+        return Status::failure("Wayland: the compositor stopped answering");
+    }
+    if (m_compositor == nullptr || m_shm == nullptr || m_seatName == 0) {
+        return Status::failure("Wayland: the compositor offers no wl_compositor, wl_shm or wl_seat");
+    }
+    m_connected = true;
+    return Status::success();
+}
+
+void WaylandClient::joinMainContext() {
+    GSource* base = g_source_new(&kSourceFuncs, sizeof(ConnectionSource));
+    auto* source = reinterpret_cast<ConnectionSource*>(base);
+    source->display = m_display;
+    source->reading = false;
+    source->tag = g_source_add_unix_fd(base, wl_display_get_fd(m_display),
+                                       static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP));
+    g_source_set_can_recurse(base, TRUE);
+    g_source_attach(base, nullptr);
+}
+
+wl_seat* WaylandClient::seat() {
+    if (m_seat == nullptr && m_seatName != 0) {
+        m_seat = static_cast<wl_seat*>(wl_registry_bind(m_registry, m_seatName, &wl_seat_interface, m_seatVersion));
+    }
+    return m_seat;
+}
+
+void WaylandClient::flush() {
+    if (m_display != nullptr) wl_display_flush(m_display);
+}
+
+void WaylandClient::roundtrip() {
+    if (wl_display_roundtrip(m_display) < 0) compositorLost();
+}
+
+void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
+    const auto bind = [&](const wl_interface* wanted, std::uint32_t newest) {
+        return wl_registry_bind(registry, name, wanted, std::min(version, newest));
+    };
+    if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
+        m_compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+    } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
+        m_shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
+    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && m_seatName == 0) {
+        m_seatName = name;
+        m_seatVersion = std::min(version, 5u);
+    } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
+        m_layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+    } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
+        m_relativePointers =
+            static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
+        Output output;
+        output.name = name;
+        output.output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+        m_outputs.push_back(output);
+        wl_output_add_listener(output.output, &kOutputListener, this);
+    }
+}
+
+void WaylandClient::globalRemoved(std::uint32_t name) {
+    const auto gone = std::find_if(m_outputs.begin(), m_outputs.end(), [&](const Output& o) { return o.name == name; });
+    if (gone == m_outputs.end()) return;
+    wl_output_destroy(gone->output);
+    m_outputs.erase(gone);
+    if (m_outputsChanged) m_outputsChanged();
+}
+
+WaylandClient::Output* WaylandClient::outputOf(wl_output* output) {
+    const auto found = std::find_if(m_outputs.begin(), m_outputs.end(), [&](const Output& o) { return o.output == output; });
+    return found == m_outputs.end() ? nullptr : &*found;
+}
+
+const WaylandClient::Output* WaylandClient::findOutput(const wl_output* output) const {
+    const auto found = std::find_if(m_outputs.begin(), m_outputs.end(), [&](const Output& o) { return o.output == output; });
+    return found == m_outputs.end() ? nullptr : &*found;
+}
+
+void WaylandClient::outputDescribed() {
+    if (m_connected && m_outputsChanged) m_outputsChanged();
+}
+
+}  // namespace tessiva
