@@ -1,14 +1,26 @@
-// The Linux composition root: builds the real platform on Qt, GStreamer, X11 and POSIX and
-// hands it to the program, which never returns.
+// The Linux composition root: builds the real platform on Qt, GStreamer, X11 or Wayland and
+// POSIX, and hands it to the program, which never returns.
+//
+// Which desktop: in a Wayland session (WAYLAND_DISPLAY set, even beside DISPLAY) the saver
+// runs natively on layer surfaces of its own and the dialog on Qt's Wayland platform. The
+// preview names an X window, and Wayland lets no program draw into another's window, so it
+// stays on X11 (XWayland), as everything does outside a Wayland session.
 #include <QApplication>
+#include <optional>
 #include <string>
 
+#include "platform/linux/gst/frame_target.h"
 #include "platform/linux/gst/gst_media.h"
 #include "platform/linux/posix/private_profile.h"
 #include "platform/linux/posix/standard_streams.h"
+#include "platform/linux/qt/layer_saver.h"
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_forms.h"
+#include "platform/linux/qt/qt_on_wayland.h"
 #include "platform/linux/qt/qt_on_x11.h"
+#include "platform/linux/wayland/relative_mouse.h"
+#include "platform/linux/wayland/wayland_client.h"
+#include "platform/linux/wayland/wayland_seat.h"
 #include "platform/linux/x11/display_check.h"
 #include "platform/linux/x11/x_connection.h"
 #include "platform/linux/x11/x_errors.h"
@@ -21,15 +33,25 @@ int main(int argc, char** argv) {
     // Qt would take options such as -reverse or -platform out of argv: the program's own
     // command line is read before Qt sees it, and Qt gets only the program's name.
     const std::string commandLine = tessiva::joinArguments(argc, argv);
+    const tessiva::DisplayMode mode = tessiva::displayModeOf(commandLine);
 
+    const bool onWayland = tessiva::WaylandClient::sessionIsWayland() && mode != tessiva::DisplayMode::Preview;
+    tessiva::WaylandClient wayland;
     tessiva::XConnection x11;
-    if (!tessiva::openDisplay(x11)) return 1;
-    tessiva::prepareQtEnvironment();
+    if (onWayland) {
+        if (mode == tessiva::DisplayMode::Saver && !tessiva::connectSaver(wayland)) return 1;
+        tessiva::prepareQtForWayland();
+    } else {
+        if (!tessiva::openDisplay(x11)) return 1;
+        tessiva::prepareQtEnvironment();
+    }
+    const bool layerSaver = onWayland && mode == tessiva::DisplayMode::Saver;
 
     // The saver's clip starts playing only once GStreamer is up: let it come up while Qt and
     // the window do.
-    tessiva::GstMedia media;
-    if (tessiva::displayModeOf(commandLine) == tessiva::DisplayMode::Saver) media.startEarly();
+    tessiva::FrameTargets frameTargets;
+    tessiva::GstMedia media(layerSaver ? &frameTargets : nullptr);
+    if (mode == tessiva::DisplayMode::Saver) media.startEarly();
 
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
@@ -39,10 +61,21 @@ int main(int argc, char** argv) {
 
     tessiva::QtForms forms(commandLine);
     tessiva::XConnection screenWatch;
-    tessiva::attachX11Probes(forms, x11, screenWatch);
+    std::optional<tessiva::WaylandSeat> seat;
+    std::optional<tessiva::LayerSaver> saver;
+    std::optional<tessiva::XInputMouse> input;
+    if (layerSaver) {
+        wayland.joinMainContext();
+        seat.emplace(wayland);
+        saver.emplace(wayland, *seat, frameTargets);
+        forms.setPresenter(&*saver);
+        input.emplace(tessiva::relativeMouseFeed(*seat));
+    } else {
+        if (!onWayland) tessiva::attachX11Probes(forms, x11, screenWatch);
+        input.emplace();
+    }
     tessiva::QtDesktop desktop(forms, x11);
     tessiva::PosixProfile profile;
-    tessiva::XInputMouse input;
-    tessiva::Platform platform{forms, desktop, profile, media, input};
+    tessiva::Platform platform{forms, desktop, profile, media, *input};
     tessiva::runProgram(platform);
 }

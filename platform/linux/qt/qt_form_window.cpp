@@ -140,6 +140,9 @@ QWidget* QtFormWindow::control(ControlIndex index) const {
 
 Status QtFormWindow::show() {
     // Once unloaded, the window stays gone: nothing brings the program's one window back.
+    if (WindowPresenter* presenter = m_forms.presenter()) {
+        return unlessGone(gone(), [&] { return presenter->show(*this); });
+    }
     return unlessGone(gone(), [&] {
         QWidget::show();
         if (m_borderStyle == 0 && windowHandle() != nullptr && windowHandle()->parent() == nullptr) {
@@ -157,7 +160,10 @@ Status QtFormWindow::show() {
 
 bool QtFormWindow::gone() const { return !m_forms.loaded(); }
 
-NativeHandle QtFormWindow::hWnd() { return static_cast<NativeHandle>(winId()); }
+NativeHandle QtFormWindow::hWnd() {
+    if (WindowPresenter* presenter = m_forms.presenter()) return presenter->handle();
+    return static_cast<NativeHandle>(winId());
+}
 
 Status QtFormWindow::setTop(double twips) {
     return unlessGone(gone(), [&] {
@@ -366,6 +372,9 @@ void QtFormWindow::routeMouseMove(QMouseEvent* event) {
 }
 
 Status QtFormWindow::coverOtherMonitors() {
+    if (WindowPresenter* presenter = m_forms.presenter()) {
+        return unlessGone(gone(), [&] { return presenter->coverOtherMonitors(); });
+    }
     return unlessGone(gone(), [&]() -> Status {
         m_forms.followScreen();
         dropMonitorCovers();

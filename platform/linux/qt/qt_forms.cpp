@@ -96,6 +96,8 @@ void QtForms::yield(std::chrono::milliseconds longestWait) {
 
 void QtForms::showReportBox(const std::string& text) {
     if (QApplication::instance() == nullptr) return;
+    // Surfaces of ours over everything would hide the box.
+    if (m_presenter != nullptr) m_presenter->hide();
     // Over a hidden pointer the box would be unusable; an override on top of the stack wins
     // until the process ends.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -110,6 +112,7 @@ void QtForms::terminateProcess(int status) { std::_Exit(status); }
 void QtForms::unload() {
     if (m_window == nullptr || !m_life.unload(*this, m_window->events())) return;
     m_window->dropMonitorCovers();
+    if (m_presenter != nullptr) m_presenter->hide();
     m_window->hide();
     if (m_running) QCoreApplication::exit(0);
 }

@@ -16,6 +16,7 @@
 #include "platform/shared/form_life.h"
 #include "platform/shared/process_end.h"
 #include "platform/shared/video_placement.h"
+#include "platform/linux/qt/window_presenter.h"
 
 class QApplication;
 struct _GPollFD;  // GLib's GPollFD
@@ -79,6 +80,11 @@ public:
     // From now on the window covers the screen again whenever it changes (the saver).
     void followScreen();
 
+    // Shows the window through `presenter` instead of as a Qt window of its own (the saver on
+    // Wayland); it outlives the forms.
+    void setPresenter(WindowPresenter* presenter) { m_presenter = presenter; }
+    WindowPresenter* presenter() const { return m_presenter; }
+
 protected:
     void showReportBox(const std::string& text) override;
     [[noreturn]] void terminateProcess(int status) override;
@@ -99,6 +105,7 @@ private:
     MonitorProbe m_monitorProbe;
     ShownWait m_shownWait;
     ScreenWatch m_screenWatch;
+    WindowPresenter* m_presenter = nullptr;
     // Restarted by every change; the window follows once the changes have settled.
     QTimer m_screenSettled;
     std::unique_ptr<QSocketNotifier> m_screenNotifier;

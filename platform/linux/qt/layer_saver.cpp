@@ -1,0 +1,252 @@
+// LayerSaver: the saver's window as layer surfaces (see layer_saver.h).
+#include "platform/linux/qt/layer_saver.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+#include "platform/linux/qt/qt_form_window.h"
+#include "platform/linux/wayland/layer_surface.h"
+#include "platform/linux/wayland/wayland_client.h"
+#include "platform/linux/wayland/wayland_seat.h"
+
+namespace tessiva {
+namespace {
+
+// How many answers of the compositor to wait for a new surface's size and output.
+constexpr int kRoundtrips = 5;
+
+Qt::MouseButtons qtButtons(int mask) {
+    Qt::MouseButtons buttons;
+    if ((mask & 1) != 0) buttons |= Qt::LeftButton;
+    if ((mask & 2) != 0) buttons |= Qt::RightButton;
+    if ((mask & 4) != 0) buttons |= Qt::MiddleButton;
+    return buttons;
+}
+
+// Later, on the interface thread, outside whatever listener is running now.
+template <class Action>
+void later(Action action) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(action), Qt::QueuedConnection);
+}
+
+void copyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int toStride, int rowBytes, int rows) {
+    for (int row = 0; row < rows; ++row) {
+        std::memcpy(to + static_cast<std::ptrdiff_t>(row) * toStride, from + static_cast<std::ptrdiff_t>(row) * fromStride,
+                    static_cast<std::size_t>(rowBytes));
+    }
+}
+
+}  // namespace
+
+LayerSaver::LayerSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets)
+    : m_client(client), m_seat(seat), m_targets(targets) {
+    client.setOutputsChanged([this] { outputsChanged(); });
+    WaylandSeat::Listener& listener = seat.listener();
+    listener.keyPressed = [this](const std::string& text) { keyPressed(text); };
+    listener.moved = [this](wl_surface* surface, double x, double y, int buttons) { moved(surface, x, y, buttons); };
+    listener.pressed = [this](wl_surface* surface, double x, double y, int button) { pressed(surface, x, y, button); };
+}
+
+LayerSaver::~LayerSaver() {
+    m_targets.remove(handle());
+    hide();
+}
+
+NativeHandle LayerSaver::handle() { return reinterpret_cast<NativeHandle>(this); }
+
+Status LayerSaver::show(QtFormWindow& window) {
+    m_window = &window;
+    m_hidden = false;
+    m_targets.add(handle(), *this);
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_playing) {
+            m_playing = std::make_unique<LayerSurface>(
+                m_client, nullptr, [this](LayerSurface&) { playingConfigured(); },
+                [this](LayerSurface&) {
+                    // Its output went: the saver comes back wherever the compositor puts it now.
+                    later([this] {
+                        {
+                            std::lock_guard relock(m_mutex);
+                            m_playing.reset();
+                        }
+                        if (!m_hidden && m_window != nullptr) (void)show(*m_window);
+                    });
+                });
+        }
+    }
+    // The compositor answers with the size, then shows the first picture and says where.
+    for (int i = 0; i < kRoundtrips; ++i) {
+        bool placed = false;
+        {
+            std::lock_guard lock(m_mutex);
+            placed = m_playing && m_playing->configured() && m_playing->shownOn() != nullptr;
+        }
+        if (placed) break;
+        m_client.roundtrip();
+    }
+    syncCovers();
+    return Status::success();
+}
+
+Status LayerSaver::coverOtherMonitors() {
+    m_wantCovers = true;
+    syncCovers();
+    return Status::success();
+}
+
+void LayerSaver::hide() {
+    m_hidden = true;
+    m_covers.clear();
+    std::lock_guard lock(m_mutex);
+    m_playing.reset();
+}
+
+void LayerSaver::outputsChanged() { syncCovers(); }
+
+void LayerSaver::playingConfigured() {
+    renderForm();
+    repaint();
+    syncCovers();
+}
+
+void LayerSaver::renderForm() {
+    if (m_window == nullptr) return;
+    int width = 0, height = 0;
+    ownerSize(width, height);
+    if (width <= 0 || height <= 0) return;
+    QImage form(width, height, QImage::Format_RGB32);
+    form.fill(Qt::black);
+    m_window->render(&form);
+    std::lock_guard lock(m_mutex);
+    m_form = std::move(form);
+}
+
+void LayerSaver::repaint() {
+    std::lock_guard lock(m_mutex);
+    if (!m_playing) return;
+    m_playing->paint([&](Canvas& canvas) {
+        if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
+        copyRows(m_form.constBits(), static_cast<int>(m_form.bytesPerLine()), canvas.pixels, canvas.stride,
+                 canvas.width * 4, canvas.height);
+        return true;
+    });
+}
+
+void LayerSaver::syncCovers() {
+    if (m_hidden) return;
+    const auto& outputs = m_client.outputs();
+    // Covers of outputs that went.
+    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) {
+        return m_client.findOutput(cover->output()) == nullptr;
+    });
+    if (!m_wantCovers) return;
+    wl_output* playingOn = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_playing) playingOn = m_playing->shownOn();
+    }
+    if (playingOn == nullptr) return;  // not placed yet: its configure comes back here
+    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == playingOn; });
+    for (const WaylandClient::Output& output : outputs) {
+        if (output.output == playingOn) continue;
+        const bool covered = std::any_of(m_covers.begin(), m_covers.end(),
+                                         [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == output.output; });
+        if (covered) continue;
+        // A new buffer reads as zeros: black, without a pixel written.
+        m_covers.push_back(std::make_unique<LayerSurface>(
+            m_client, output.output, [](LayerSurface& cover) { cover.paint([](Canvas&) { return true; }); },
+            [this](LayerSurface&) { later([this] { syncCovers(); }); }));
+    }
+}
+
+// ---- FrameTarget ----
+
+void LayerSaver::ownerSize(int& width, int& height) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_playing && m_playing->configured() && m_playing->width() > 0) {
+            width = m_playing->width();
+            height = m_playing->height();
+            return;
+        }
+    }
+    width = m_window != nullptr ? m_window->width() : 0;
+    height = m_window != nullptr ? m_window->height() : 0;
+}
+
+void LayerSaver::showFrame(const FrameView& frame, const PixelRect& place) {
+    std::lock_guard lock(m_mutex);
+    m_videoPlace = place;
+    if (!m_playing) return;
+    m_playing->paint([&](Canvas& canvas) {
+        const bool whole = place.left <= 0 && place.top <= 0 && place.width >= canvas.width && place.height >= canvas.height;
+        if (!whole) {
+            if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
+            copyRows(m_form.constBits(), static_cast<int>(m_form.bytesPerLine()), canvas.pixels, canvas.stride,
+                     canvas.width * 4, canvas.height);
+        }
+        const int left = static_cast<int>(std::max<std::int64_t>(place.left, 0));
+        const int top = static_cast<int>(std::max<std::int64_t>(place.top, 0));
+        const int columns = std::min(frame.width, canvas.width - left);
+        const int rows = std::min(frame.height, canvas.height - top);
+        if (columns <= 0 || rows <= 0) return true;
+        copyRows(frame.pixels, frame.stride, canvas.pixels + static_cast<std::ptrdiff_t>(top) * canvas.stride + left * 4,
+                 canvas.stride, columns * 4, rows);
+        return true;
+    });
+}
+
+void LayerSaver::hideVideo() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_videoPlace = PixelRect{};
+    }
+    repaint();
+}
+
+// ---- Input ----
+
+QPointF LayerSaver::positionOn(wl_surface* surface, double x, double y) const {
+    // Over another output, the place is measured from the playing output's corner, as the
+    // saver's window would measure a point beside it.
+    for (const auto& cover : m_covers) {
+        if (cover->surface() != surface) continue;
+        const WaylandClient::Output* over = m_client.findOutput(cover->output());
+        const WaylandClient::Output* playing = nullptr;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_playing) playing = m_client.findOutput(m_playing->shownOn());
+        }
+        if (over != nullptr && playing != nullptr) return QPointF(over->x - playing->x + x, over->y - playing->y + y);
+    }
+    return QPointF(x, y);
+}
+
+void LayerSaver::keyPressed(const std::string& text) {
+    if (m_hidden || m_window == nullptr) return;
+    QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(text));
+    m_window->routeKeyPress(&event);
+}
+
+void LayerSaver::moved(wl_surface* surface, double x, double y, int buttons) {
+    if (m_hidden || m_window == nullptr) return;
+    const QPointF at = positionOn(surface, x, y);
+    QMouseEvent event(QEvent::MouseMove, at, at, Qt::NoButton, qtButtons(buttons), Qt::NoModifier);
+    m_window->routeMouseMove(&event);
+}
+
+void LayerSaver::pressed(wl_surface* surface, double x, double y, int button) {
+    if (m_hidden || m_window == nullptr) return;
+    const QPointF at = positionOn(surface, x, y);
+    const Qt::MouseButtons buttons = qtButtons(button);
+    const Qt::MouseButton which = buttons == Qt::NoButton ? Qt::NoButton : static_cast<Qt::MouseButton>(buttons.toInt());
+    QMouseEvent event(QEvent::MouseButtonPress, at, at, which, buttons, Qt::NoModifier);
+    m_window->routeMousePress(&event);
+}
+
+}  // namespace tessiva

@@ -1,0 +1,16 @@
+#pragma once
+// Qt on Wayland, as the program needs it: the dialog on Qt's own Wayland platform, and the
+// saver's window as layer surfaces of our own (layer_saver.h), with the forms layer still
+// Qt's. Interface thread, at start-up.
+#include "platform/linux/wayland/wayland_client.h"
+
+namespace tessiva {
+
+// Before the QApplication exists: Qt's Wayland platform, without Qt's own scaling.
+void prepareQtForWayland();
+
+// Connects `client` for the saver; false, with the reason on stderr, when there is no
+// compositor or it offers no wlr-layer-shell (GNOME's doesn't).
+bool connectSaver(WaylandClient& client);
+
+}  // namespace tessiva
