@@ -101,11 +101,36 @@ WaylandSeat::WaylandSeat(WaylandClient& client) : m_client(client) {
 }
 
 void WaylandSeat::capabilities(std::uint32_t caps) {
-    if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && m_keyboard == nullptr) {
+    // A seat loses its keyboard or pointer when the last device of that kind goes (a USB
+    // keyboard pulled, a virtual one closed) and gets a new one when one comes back: the old
+    // object then delivers nothing any more.
+    const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    const bool pointer = (caps & WL_SEAT_CAPABILITY_POINTER) != 0;
+    if (!keyboard && m_keyboard != nullptr) {
+        if (wl_keyboard_get_version(m_keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+            wl_keyboard_release(m_keyboard);
+        } else {
+            wl_keyboard_destroy(m_keyboard);
+        }
+        m_keyboard = nullptr;
+    }
+    if (!pointer && m_pointer != nullptr) {
+        if (m_relative != nullptr) zwp_relative_pointer_v1_destroy(m_relative);
+        m_relative = nullptr;
+        if (wl_pointer_get_version(m_pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+            wl_pointer_release(m_pointer);
+        } else {
+            wl_pointer_destroy(m_pointer);
+        }
+        m_pointer = nullptr;
+        m_under = nullptr;
+        m_buttons = 0;
+    }
+    if (keyboard && m_keyboard == nullptr) {
         m_keyboard = wl_seat_get_keyboard(m_client.seat());
         wl_keyboard_add_listener(m_keyboard, &kKeyboardListener, this);
     }
-    if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && m_pointer == nullptr) {
+    if (pointer && m_pointer == nullptr) {
         m_pointer = wl_seat_get_pointer(m_client.seat());
         wl_pointer_add_listener(m_pointer, &kPointerListener, this);
         if (m_client.relativePointers() != nullptr) {
