@@ -77,6 +77,14 @@ Status LayerSaver::show(QtFormWindow& window) {
                         if (!m_hidden && m_window != nullptr) (void)show(*m_window);
                     });
                 });
+            m_playing->setBufferFreed([this] {
+                bool unshown = false;
+                {
+                    std::lock_guard relock(m_mutex);
+                    unshown = m_formUnshown;
+                }
+                if (unshown) repaint();
+            });
         }
     }
     // The compositor answers with the size, then shows the first picture and says where.
@@ -97,6 +105,18 @@ Status LayerSaver::coverOtherMonitors() {
     m_wantCovers = true;
     syncCovers();
     return Status::success();
+}
+
+void LayerSaver::changed() {
+    // A handler often changes several things in a row: one drawing after all of them.
+    if (m_redrawQueued) return;
+    m_redrawQueued = true;
+    later([this] {
+        m_redrawQueued = false;
+        if (m_hidden) return;
+        renderForm();
+        repaint();
+    });
 }
 
 void LayerSaver::hide() {
@@ -129,7 +149,8 @@ void LayerSaver::renderForm() {
 void LayerSaver::repaint() {
     std::lock_guard lock(m_mutex);
     if (!m_playing) return;
-    m_playing->paint([&](Canvas& canvas) {
+    // Both buffers may still be the compositor's: then the form shows once one comes back.
+    m_formUnshown = !m_playing->paint([&](Canvas& canvas) {
         if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
         copyRows(m_form.constBits(), static_cast<int>(m_form.bytesPerLine()), canvas.pixels, canvas.stride,
                  canvas.width * 4, canvas.height);
@@ -183,7 +204,7 @@ void LayerSaver::showFrame(const FrameView& frame, const PixelRect& place) {
     std::lock_guard lock(m_mutex);
     m_videoPlace = place;
     if (!m_playing) return;
-    m_playing->paint([&](Canvas& canvas) {
+    const bool painted = m_playing->paint([&](Canvas& canvas) {
         const bool whole = place.left <= 0 && place.top <= 0 && place.width >= canvas.width && place.height >= canvas.height;
         if (!whole) {
             if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
@@ -199,6 +220,7 @@ void LayerSaver::showFrame(const FrameView& frame, const PixelRect& place) {
                  canvas.stride, columns * 4, rows);
         return true;
     });
+    if (painted) m_formUnshown = false;
 }
 
 void LayerSaver::hideVideo() {

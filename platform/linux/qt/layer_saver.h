@@ -34,6 +34,7 @@ public:
     Status show(QtFormWindow& window) override;
     NativeHandle handle() override;
     Status coverOtherMonitors() override;
+    void changed() override;
     void hide() override;
 
     // FrameTarget
@@ -58,12 +59,14 @@ private:
     QtFormWindow* m_window = nullptr;
     bool m_wantCovers = false;
     bool m_hidden = false;
+    bool m_redrawQueued = false;
     std::vector<std::unique_ptr<LayerSurface>> m_covers;
 
     mutable std::mutex m_mutex;  // below: what the streaming thread shares
     std::unique_ptr<LayerSurface> m_playing;
     QImage m_form;              // the form as drawn, the playing surface's size
     PixelRect m_videoPlace;     // empty: no video over the form
+    bool m_formUnshown = false; // the form changed, and no buffer was free to show it
 };
 
 }  // namespace tessiva

@@ -283,6 +283,7 @@ Status QtFormWindow::setPicture(PictureId picture) {
     return unlessGone(gone(), [&] {
         m_picture = picturePixmap(picture);
         update();
+        if (WindowPresenter* presenter = m_forms.presenter()) presenter->changed();
     });
 }
 
@@ -291,6 +292,7 @@ Status QtFormWindow::setVisible(ControlIndex index, bool visible) {
         QWidget* widget = control(index);
         if (widget == nullptr) return noSuchControl();
         widget->setVisible(visible);
+        if (WindowPresenter* presenter = m_forms.presenter()) presenter->changed();
         return Status::success();
     });
 }

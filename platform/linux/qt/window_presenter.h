@@ -17,6 +17,8 @@ public:
     // The handle the program sees as the window's (the video's owner names it).
     virtual NativeHandle handle() = 0;
     virtual Status coverOtherMonitors() = 0;
+    // The window's look changed (a control shown or hidden, a new picture): draw it again.
+    virtual void changed() = 0;
     // Takes everything off the screen: the form unloaded, or a report must be seen.
     virtual void hide() = 0;
 };

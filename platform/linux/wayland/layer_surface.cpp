@@ -138,10 +138,13 @@ void LayerSurface::dropBuffers() {
 }
 
 void LayerSurface::released(wl_buffer* released) {
-    std::lock_guard lock(m_mutex);
-    for (Buffer& buffer : m_buffers) {
-        if (buffer.buffer == released) buffer.busy = false;
+    {
+        std::lock_guard lock(m_mutex);
+        for (Buffer& buffer : m_buffers) {
+            if (buffer.buffer == released) buffer.busy = false;
+        }
     }
+    if (m_freed) m_freed();
 }
 
 bool LayerSurface::paint(const std::function<bool(Canvas&)>& draw) {

@@ -62,6 +62,10 @@ public:
     // size yet (the picture is then dropped: the next one will do).
     bool paint(const std::function<bool(Canvas&)>& draw);
 
+    // Called on the interface thread when the compositor gives a buffer back: a picture
+    // that found none free may be painted now.
+    void setBufferFreed(std::function<void()> freed) { m_freed = std::move(freed); }
+
     // Listener entry points; not for the program.
     void configure(std::uint32_t serial, std::uint32_t width, std::uint32_t height);
     void close();
@@ -82,6 +86,7 @@ private:
     wl_output* m_shownOn = nullptr;
     Callback m_configured;
     Callback m_closed;
+    std::function<void()> m_freed;
     wl_surface* m_surface = nullptr;
     zwlr_layer_surface_v1* m_layer = nullptr;
 
