@@ -36,16 +36,16 @@ int main(int argc, char** argv) {
     const tessiva::DisplayMode mode = tessiva::displayModeOf(commandLine);
 
     const bool onWayland = tessiva::WaylandClient::sessionIsWayland() && mode != tessiva::DisplayMode::Preview;
+    const bool layerSaver = onWayland && mode == tessiva::DisplayMode::Saver;
     tessiva::WaylandClient wayland;
     tessiva::XConnection x11;
     if (onWayland) {
-        if (mode == tessiva::DisplayMode::Saver && !tessiva::connectSaver(wayland)) return 1;
+        if (!tessiva::connectWayland(wayland, layerSaver)) return 1;
         tessiva::prepareQtForWayland();
     } else {
         if (!tessiva::openDisplay(x11)) return 1;
         tessiva::prepareQtEnvironment();
     }
-    const bool layerSaver = onWayland && mode == tessiva::DisplayMode::Saver;
 
     // The saver's clip starts playing only once GStreamer is up: let it come up while Qt and
     // the window do.
@@ -64,14 +64,18 @@ int main(int argc, char** argv) {
     std::optional<tessiva::WaylandSeat> seat;
     std::optional<tessiva::LayerSaver> saver;
     std::optional<tessiva::XInputMouse> input;
-    if (layerSaver) {
+    if (onWayland) {
+        // The buffered mouse reads our connection's seat in every mode: the program sets it
+        // up before it knows what the window is for.
         wayland.joinMainContext();
         seat.emplace(wayland);
-        saver.emplace(wayland, *seat, frameTargets);
-        forms.setPresenter(&*saver);
         input.emplace(tessiva::relativeMouseFeed(*seat));
+        if (layerSaver) {
+            saver.emplace(wayland, *seat, frameTargets);
+            forms.setPresenter(&*saver);
+        }
     } else {
-        if (!onWayland) tessiva::attachX11Probes(forms, x11, screenWatch);
+        tessiva::attachX11Probes(forms, x11, screenWatch);
         input.emplace();
     }
     tessiva::QtDesktop desktop(forms, x11);

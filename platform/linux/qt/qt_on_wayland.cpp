@@ -12,13 +12,13 @@ void prepareQtForWayland() {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
 }
 
-bool connectSaver(WaylandClient& client) {
+bool connectWayland(WaylandClient& client, bool layerShell) {
     Status connected = client.connect();
     if (!connected.ok()) {
         std::fprintf(stderr, "Tessiva: %s\n", connected.message().c_str());
         return false;
     }
-    if (client.layerShell() == nullptr) {
+    if (layerShell && client.layerShell() == nullptr) {
         std::fprintf(stderr, "Tessiva: Wayland: the compositor offers no wlr-layer-shell, which the saver needs\n");
         return false;
     }

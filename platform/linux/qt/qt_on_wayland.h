@@ -9,8 +9,9 @@ namespace tessiva {
 // Before the QApplication exists: Qt's Wayland platform, without Qt's own scaling.
 void prepareQtForWayland();
 
-// Connects `client` for the saver; false, with the reason on stderr, when there is no
-// compositor or it offers no wlr-layer-shell (GNOME's doesn't).
-bool connectSaver(WaylandClient& client);
+// Connects `client`; false, with the reason on stderr, when there is no compositor, or when
+// `layerShell` is asked for (the saver) and the compositor offers no wlr-layer-shell
+// (GNOME's doesn't).
+bool connectWayland(WaylandClient& client, bool layerShell);
 
 }  // namespace tessiva
