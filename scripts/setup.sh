@@ -23,6 +23,12 @@ packages=(
   x11-xserver-utils xss-lock xautolock
   # An X server whose screen can change its size while the saver runs (xrandr -s).
   tigervnc-standalone-server
+  # Wayland: the client library, xkbcommon and the protocols' XML (layer-shell from the
+  # wlroots set, which Debian 12 ships only inside librust-wayland-protocols-dev), Qt's
+  # Wayland platform for the dialog; and for the tests a headless sway with its background
+  # painter, swayidle, wtype for keys and grim for screenshots.
+  libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev libxkbcommon-dev qt6-wayland
+  sway swaybg swayidle wtype grim
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

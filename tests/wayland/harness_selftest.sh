@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The headless sway of sway_session.sh, without the saver: two outputs as configured, painted
+# the background colour, a pointer and a keyboard that reach the compositor, and nothing left
+# behind at the stop. A saver test that fails for want of any of these would blame the saver.
+#   harness_selftest.sh VIRTUAL_POINTER
+# Ends with "N passed, N failed".
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/sway_session.sh"
+work=$(mktemp -d)
+idle_pid=
+cleanup() {
+    [ -n "$idle_pid" ] && kill "$idle_pid" 2>/dev/null && wait "$idle_pid" 2>/dev/null
+    sway_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+passed=0
+failed=0
+check() {  # check NAME CONDITION-STATUS [DETAIL]
+    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
+}
+ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+t0=$(ms)
+sway_start "$work" "${1:-}"
+check "sway starts" $? "see above"
+[ "$passed" = 1 ] || { echo "$passed passed, $failed failed"; exit 1; }
+echo "     (sway up, two outputs and a pointer in $(( $(ms) - t0 )) ms)"
+run=$XDG_RUNTIME_DIR
+
+got=$(outputs | tr '\n' ' ')
+[ "$got" = "HEADLESS-1 1280x720+0+0 HEADLESS-2 800x600+1280+0 " ]
+check "two outputs side by side" $? "$got"
+
+shot HEADLESS-2 "$work/2.png"
+size=$(identify -format %wx%h "$work/2.png" 2>/dev/null)
+[ "$size" = 800x600 ]
+check "a shot has its output's size" $? "$size"
+share=$(pixel_share "$work/2.png" "$SWAY_BACKGROUND")
+[ "$share" = 1000 ]
+check "HEADLESS-2 shows the background only" $? "share $share"
+# sway draws the cursor into the picture (no hardware cursor here): a saver that does not hide
+# it shows it too.
+shot HEADLESS-1 "$work/1.png"
+share=$(pixel_share "$work/1.png" "$SWAY_BACKGROUND")
+[ "$share" -ge 999 ] 2>/dev/null
+check "HEADLESS-1 shows the background" $? "share $share"
+read -r w h x y < <(convert "$work/1.png" -fill white -opaque "$SWAY_BACKGROUND" -trim -format '%w %h %X %Y' info:)
+[ $((x)) -le 640 ] && [ $((x + w)) -gt 640 ] && [ $((y)) -le 360 ] && [ $((y + h)) -gt 360 ]
+check "and the cursor at its middle" $? "${w}x$h$x$y"
+[ "$(pixel_share "$work/2.png" '#000000')" = 0 ]
+check "pixel_share counts only the colour asked" $?
+
+# Focus follows the pointer onto the other output: the motion reached sway's cursor.
+[ "$(focused_output)" = HEADLESS-1 ]
+check "HEADLESS-1 focused at the start" $? "$(focused_output)"
+pointer move 1000 0 && [ "$(focused_output)" = HEADLESS-2 ]
+check "pointer moves onto HEADLESS-2" $? "$(focused_output)"
+pointer move -1000 0 && [ "$(focused_output)" = HEADLESS-1 ]
+check "pointer moves back" $? "$(focused_output)"
+pointer button right click && pointer button left press && pointer button left release \
+    && pointer wheel 1 && pointer wheel -2
+check "buttons and wheel answered" $?
+! pointer jump 1 2 2>/dev/null
+check "a wrong pointer command fails" $?
+
+# Keys and motion count as activity for the idle timer, with or without a focused client.
+idle_log=$work/idle.log
+: >"$idle_log"
+swayidle timeout 1 "echo idle >>$idle_log" resume "echo resume >>$idle_log" 2>/dev/null &
+idle_pid=$!
+# Waits up to 3 s for the idle log's last line to be $1.
+idle_now() {
+    local i
+    for i in $(seq 60); do [ "$(tail -n1 "$idle_log")" = "$1" ] && return 0; sleep 0.05; done
+    return 1
+}
+for input in "pointer move 3 0" "key x" "key_shift"; do
+    idle_now idle && $input && idle_now resume
+    check "$input is activity" $? "$(tr '\n' ' ' <"$idle_log")"
+done
+kill "$idle_pid"; wait "$idle_pid" 2>/dev/null; idle_pid=
+
+t0=$(ms)
+sway_stop
+echo "     (stopped in $(( $(ms) - t0 )) ms)"
+left=$(sway_processes "$run")
+[ -z "$left" ]
+check "no process of the session remains" $? "$left"
+[ ! -e "$run" ] && [ -z "${SWAYSOCK:-}" ]
+check "runtime dir and environment cleared" $?
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,211 @@
+#!/usr/bin/env bash
+# The saver and the dialog on a Wayland desktop, as a user meets them: a headless sway with two
+# outputs and no X server at all, input from a virtual pointer and wtype, swayidle as the idle
+# host. Each case starts a copy of the program in a folder of its own, with its own
+# Tessiva.ini, so that nothing here touches the build's settings.
+#   wayland_saver_test.sh PROGRAM VIRTUAL_POINTER SAMPLE_CLIP
+# Ends with "N passed, N failed".
+set -uo pipefail
+program=$1
+pointer_tool=$2
+sample=$3
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/sway_session.sh"
+
+work=$(mktemp -d)
+chmod 755 "$work"
+cleanup() {
+    pkill -P $$ 2>/dev/null
+    sway_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+passed=0
+failed=0
+check() {  # check NAME CONDITION-STATUS [DETAIL]
+    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
+}
+
+# A copy of the program whose settings name CLIP_FOLDER; sets app.
+make_app() {
+    app=$(mktemp -d "$work/app.XXXX")
+    chmod 755 "$app"
+    cp "$program" "$app/tessiva"
+    printf '[config]\npath=%s/\nsound=0\n' "$1" >"$app/Tessiva.ini"
+}
+# Starts the saver and waits until both outputs show it; sets pid.
+start_saver() {
+    "$app/tessiva" /S >"$work/saver.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do
+        [ "$(swaymsg -t get_tree | grep -c '"namespace": "tessiva"')" -ge 2 ] 2>/dev/null && break
+        swaymsg -r -t get_outputs >/dev/null
+        layers=$(swaymsg -r -t get_tree 2>/dev/null)
+        sleep 0.1
+    done
+    sleep 0.5
+}
+# Waits up to $1 tenths of a second for the saver to end; sets status ("running" if it didn't).
+wait_exit() {
+    status=running
+    for _ in $(seq "$1"); do
+        if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
+        sleep 0.1
+    done
+}
+stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+black() { pixel_share "$1" '#000000'; }
+# How many of FILE's pixels are exactly COLOR (a few hundred make a line of text).
+pixels_of() {
+    convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
+        awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
+}
+
+sway_start "$work" "$pointer_tool" || { echo "0 passed, 1 failed"; exit 1; }
+focused=$(focused_output)
+other=HEADLESS-2
+[ "$focused" = HEADLESS-2 ] && other=HEADLESS-1
+
+# ---- The clip on the focused output, black on the other; what doesn't end it, and a key that does.
+make_app "$(dirname "$sample")"
+start_saver
+sleep 1
+shot "$focused" "$work/playing.png"
+shot "$other" "$work/other.png"
+[ "$(black "$work/playing.png")" -lt 500 ] && [ "$(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")" = 0 ]
+check "the clip plays over the whole focused output" $? \
+    "$(black "$work/playing.png")‰ black, $(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")‰ desktop"
+[ "$(black "$work/other.png")" = 1000 ]
+check "the other output is all black" $? "$(black "$work/other.png")‰ black"
+key_shift
+pointer wheel 1
+wait_exit 10
+[ "$status" = running ]
+check "Shift alone and the wheel leave it running" $? "status $status"
+key x
+wait_exit 30
+[ "$status" = 0 ]
+check "\"x\" ends it with status 0" $? "status $status"
+stop_saver
+
+# ---- Pointer input: a small move, a move over the other output, a right click.
+start_saver
+pointer move 1 0
+wait_exit 30
+[ "$status" = 0 ]
+check "a one-pixel pointer move ends it with status 0" $? "status $status"
+stop_saver
+
+swaymsg -q seat seat0 cursor set 1500 300
+start_saver
+pointer move 0 1
+wait_exit 30
+[ "$status" = 0 ]
+check "a move with the pointer over the other output ends it" $? "status $status"
+stop_saver
+swaymsg -q seat seat0 cursor set 640 360
+
+start_saver
+pointer button right click
+wait_exit 30
+[ "$status" = 0 ]
+check "a right click ends it" $? "status $status"
+stop_saver
+
+# ---- A broken clip: black, with Label4 where the video would be.
+mkdir -p "$work/broken"
+head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
+make_app "$work/broken"
+start_saver
+sleep 1
+shot "$focused" "$work/broken.png"
+blue=$(pixels_of "$work/broken.png" '#0000FF')
+[ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
+check "a broken clip gives black with the blue link" $? "$(black "$work/broken.png")‰ black, $blue blue pixels"
+key x
+wait_exit 30
+[ "$status" = 0 ]
+check "and a key still ends it" $? "status $status"
+stop_saver
+
+# ---- An output plugged in while it runs gets a black surface of its own.
+make_app "$(dirname "$sample")"
+start_saver
+swaymsg -q create_output
+sleep 1
+added=$(outputs | awk '$1 != "HEADLESS-1" && $1 != "HEADLESS-2" {print $1; exit}')
+if [ -n "$added" ]; then
+    shot "$added" "$work/added.png"
+    [ "$(black "$work/added.png")" = 1000 ]
+    check "an output plugged in while it runs goes black" $? "$added: $(black "$work/added.png")‰ black"
+    swaymsg -q output "$added" unplug 2>/dev/null || swaymsg -q output "$added" disable
+else
+    check "an output plugged in while it runs goes black" 1 "no output was added"
+fi
+sleep 0.5
+kill -0 "$pid" 2>/dev/null
+check "and it runs on as the output goes" $? "$(tail -n 3 "$work/saver.log")"
+key x
+wait_exit 30
+stop_saver
+swaymsg -q focus output "$focused"
+
+# ---- swayidle starts it.
+swayidle timeout 2 "$app/tessiva /S" >"$work/swayidle.log" 2>&1 &
+idle=$!
+started=
+for _ in $(seq 60); do
+    started=$(pgrep -f "^$app/tessiva /S" | head -n1)
+    [ -n "$started" ] && break
+    sleep 0.1
+done
+check "swayidle starts it after 2 idle seconds" "$([ -n "$started" ]; echo $?)"
+sleep 1.5
+key x
+for _ in $(seq 30); do pgrep -f "^$app/tessiva /S" >/dev/null || break; sleep 0.1; done
+! pgrep -f "^$app/tessiva /S" >/dev/null
+check "and a key ends what swayidle started" $?
+kill "$idle" 2>/dev/null
+wait "$idle" 2>/dev/null
+
+# tessiva-idle sets swayidle up beside the program, and takes it down again.
+cp "$here/../../scripts/tessiva-idle" "$app/"
+export XDG_CONFIG_HOME=$work/config
+"$app/tessiva-idle" swayidle 0 >/dev/null 2>&1
+[ $? = 2 ] && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
+check "tessiva-idle swayidle 0 is refused" $?
+"$app/tessiva-idle" swayidle 5 >"$work/idle.log" 2>&1
+pgrep -f "^swayidle timeout 300 $app/tessiva /S" >/dev/null &&
+    grep -q ' run swayidle 5$' "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
+check "tessiva-idle swayidle 5 starts swayidle for 300 s and records it" $? "$(cat "$work/idle.log")"
+"$app/tessiva-idle" off >/dev/null
+! pgrep -f "^swayidle timeout 300 $app/tessiva /S" >/dev/null && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
+check "tessiva-idle off stops it and removes the entry" $?
+
+# ---- The dialog, natively: no X server runs here.
+make_app "$(dirname "$sample")"
+printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$sample")" >"$app/Tessiva.ini"
+"$app/tessiva" /C >"$work/dialog.log" 2>&1 &
+pid=$!
+dialog=
+for _ in $(seq 50); do
+    dialog=$(swaymsg -r -t get_tree | grep -c '"name": "Configure"')
+    [ "$dialog" -ge 1 ] 2>/dev/null && break
+    sleep 0.1
+done
+[ "$dialog" -ge 1 ] 2>/dev/null
+check "\"/C\" opens the dialog as a Wayland window" $? "$(tail -n 3 "$work/dialog.log")"
+sleep 0.5
+# The check box has the focus first: Space clears it; Tab, Tab reaches OK (after Cancel).
+key " "
+wtype -s 200 -k Tab -s 100 -k Tab
+key " "
+wait_exit 50
+[ "$status" = 0 ] && grep -q '^sound=0' "$app/Tessiva.ini"
+check "clearing \"Play sound\" and OK saves sound=0 and ends the dialog" $? \
+    "status $status, $(tr '\n' ' ' <"$app/Tessiva.ini")"
+stop_saver
+
+sway_stop
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
