@@ -1,0 +1,113 @@
+// The media layer handing its pictures to a surface of the forms layer (Wayland's way), with
+// real pipelines and clips; no display is involved.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/linux/gst/gst_media.h"
+#include "tests/linux/gst/media_fixture.h"
+
+namespace tessiva {
+namespace {
+
+using mediatest::clips;
+using mediatest::pollUntil;
+using mediatest::Rgb;
+
+constexpr std::int32_t kVisible = 0x10000000;
+
+// A surface that keeps the last picture it was given.
+class RecordingTarget final : public FrameTarget {
+public:
+    int width = 1280, height = 720;
+
+    void ownerSize(int& w, int& h) override {
+        w = width;
+        h = height;
+    }
+    void showFrame(const FrameView& frame, const PixelRect& place) override {
+        std::lock_guard lock(m_mutex);
+        m_frames++;
+        m_place = place;
+        m_width = frame.width;
+        m_height = frame.height;
+        m_pixels.assign(frame.pixels, frame.pixels + static_cast<std::ptrdiff_t>(frame.stride) * frame.height);
+        m_stride = frame.stride;
+    }
+    void hideVideo() override { m_hidden++; }
+
+    int frames() {
+        std::lock_guard lock(m_mutex);
+        return m_frames;
+    }
+    PixelRect place() {
+        std::lock_guard lock(m_mutex);
+        return m_place;
+    }
+    Rgb pixel(int x, int y) {
+        std::lock_guard lock(m_mutex);
+        if (x >= m_width || y >= m_height) return Rgb{-1, -1, -1};
+        const std::uint8_t* p = m_pixels.data() + static_cast<std::ptrdiff_t>(y) * m_stride + x * 4;
+        return Rgb{p[2], p[1], p[0]};  // BGRx
+    }
+    std::atomic<int> m_hidden{0};
+
+private:
+    std::mutex m_mutex;
+    int m_frames = 0;
+    PixelRect m_place;
+    int m_width = 0, m_height = 0, m_stride = 0;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+TEST(FrameVideo, PicturesReachTheOwnersSurfaceScaledWithTheAspectKeptAndStopWhenHidden) {
+    ASSERT_FALSE(clips().folder.empty()) << "ffmpeg could not make the test clips";
+    FrameTargets targets;
+    RecordingTarget target;
+    const NativeHandle owner = 0x5e7;
+    targets.add(owner, target);
+    GstMedia media(&targets);
+    std::shared_ptr<MediaControl> control;
+    std::shared_ptr<VideoWindow> window;
+    std::shared_ptr<MediaPosition> position;
+    ASSERT_TRUE(media.createFilterGraph(control).ok());
+    ASSERT_TRUE(control->query(window).ok());
+    ASSERT_TRUE(control->query(position).ok());
+
+    EXPECT_FALSE(window->putOwner(0x7777).ok()) << "a handle that names no surface of ours";
+    ASSERT_TRUE(control->renderFile(clips().quadrants).ok());
+    ASSERT_TRUE(window->putWindowStyle(kVisible).ok());
+    ASSERT_TRUE(window->putFullScreenMode(1).ok());
+    ASSERT_TRUE(window->putOwner(owner).ok());
+    ASSERT_TRUE(control->run().ok());
+    ASSERT_TRUE(pollUntil(*position, [&](double p) { return p > 0.5 && target.frames() > 3; }));
+
+    // A 4:3 clip on a 16:9 owner: 960x720 in the middle of one picture of the owner's size,
+    // black bars of 160 either side.
+    EXPECT_EQ(target.place(), (PixelRect{0, 0, 1280, 720}));
+    for (const auto& [x, y, colour] : {std::tuple{400, 180, Rgb{255, 0, 0}}, std::tuple{880, 180, Rgb{0, 255, 0}},
+                                       std::tuple{400, 540, Rgb{0, 0, 255}}, std::tuple{880, 540, Rgb{255, 255, 255}},
+                                       std::tuple{80, 360, Rgb{0, 0, 0}}, std::tuple{1200, 360, Rgb{0, 0, 0}}}) {
+        const Rgb seen = target.pixel(x, y);
+        EXPECT_TRUE(mediatest::near(seen, colour)) << "at " << x << "," << y << ": " << seen.r << " " << seen.g << " " << seen.b;
+    }
+
+    // The owner's surface shrinks (another output): the next pictures fit it.
+    target.width = 640;
+    target.height = 480;
+    const int before = target.frames();
+    ASSERT_TRUE(pollUntil(*position, [&](double) { return target.frames() > before + 3; }));
+    EXPECT_EQ(target.place(), (PixelRect{0, 0, 640, 480}));
+    EXPECT_TRUE(mediatest::near(target.pixel(5, 5), Rgb{255, 0, 0}));
+
+    // Hidden: the surface is told, and gets no more pictures.
+    ASSERT_TRUE(window->putWindowStyle(0).ok());
+    EXPECT_EQ(target.m_hidden.load(), 1);
+    const int hiddenAt = target.frames();
+    pollUntil(*position, [](double) { return false; }, std::chrono::milliseconds(300));
+    EXPECT_LE(target.frames(), hiddenAt + 1);  // one may have been on its way
+}
+
+}  // namespace
+}  // namespace tessiva
