@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the optimised program (the release preset, in build-release/) and runs the benchmark
 # driver on a fresh Xvfb of its own: the program against gst-launch-1.0 playbin and mpv on the
-# same clip, in the same run. Prints a table of numbers; it never fails on a number.
+# same clip, in the same run; then, on Wayland, against playbin with waylandsink in a headless
+# sway (scripts/bench-wayland.sh). Prints a table of numbers; it never fails on a number.
 #   scripts/bench.sh [--debug]
 # Environment: BENCH_RUNS (3), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
 # BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
-# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak (some parts only), BENCH_KEEP=1 (keep the scratch folder),
+# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak,wayland (some parts only), BENCH_KEEP=1 (keep the scratch folder),
 # BENCH_SCREENS ("1920x1080 3840x2160": the bigger screens the CPU part runs on again; empty for none).
 # Installs what only the benchmark needs, and only what is missing; runs apt-get through sudo
 # when not root; never asks questions.
@@ -32,7 +33,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset release
-if ! cmake --build --preset release --target tessiva_bench; then
+if ! cmake --build --preset release --target tessiva_bench tessiva_virtual_pointer; then
   echo "bench.sh: cannot build tessiva_bench (is tests/bench added to tests/CMakeLists.txt?)" >&2
   exit 1
 fi
@@ -50,6 +51,13 @@ if [[ "$only" == *,cpu,* ]]; then
     BENCH_ONLY=cpu tests/integration/run-under-xvfb.sh --screen "$size" -- \
       build-release/tests/bench/tessiva_bench "$@" | tee -a "$log"
   done
+fi
+# On Wayland: the saver against playbin with waylandsink, in a headless sway.
+if [ -z "${BENCH_ONLY:-}" ] || [[ ",$BENCH_ONLY," == *,wayland,* ]]; then
+  echo
+  echo "=== CPU on Wayland ==="
+  scripts/bench-wayland.sh "$root/build-release/tessiva" "$root/build-release/tests/wayland/tessiva_virtual_pointer" \
+    "$root/assets/vorn.evc" | tee -a "$log"
 fi
 echo
 echo "All goals of this run:"
