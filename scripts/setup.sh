@@ -29,6 +29,8 @@ packages=(
   # painter, swayidle, wtype for keys and grim for screenshots.
   libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev libxkbcommon-dev qt6-wayland
   sway swaybg swayidle wtype grim
+  # A compositor without layer-shell, as GNOME's is, for the saver's fallback.
+  weston
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -18,6 +18,7 @@
 #include "platform/linux/qt/qt_forms.h"
 #include "platform/linux/qt/qt_on_wayland.h"
 #include "platform/linux/qt/qt_on_x11.h"
+#include "platform/linux/qt/xdg_saver.h"
 #include "platform/linux/wayland/relative_mouse.h"
 #include "platform/linux/wayland/wayland_client.h"
 #include "platform/linux/wayland/wayland_seat.h"
@@ -36,21 +37,25 @@ int main(int argc, char** argv) {
     const tessiva::DisplayMode mode = tessiva::displayModeOf(commandLine);
 
     const bool onWayland = tessiva::WaylandClient::sessionIsWayland() && mode != tessiva::DisplayMode::Preview;
-    const bool layerSaver = onWayland && mode == tessiva::DisplayMode::Saver;
     tessiva::WaylandClient wayland;
     tessiva::XConnection x11;
     if (onWayland) {
-        if (!tessiva::connectWayland(wayland, layerSaver)) return 1;
+        if (!tessiva::connectWayland(wayland)) return 1;
         tessiva::prepareQtForWayland();
     } else {
         if (!tessiva::openDisplay(x11)) return 1;
         tessiva::prepareQtEnvironment();
     }
 
+    // Where the compositor offers wlr-layer-shell, the saver's surfaces are ours; elsewhere
+    // (GNOME) they are Qt's full-screen windows.
+    const bool waylandSaver = onWayland && mode == tessiva::DisplayMode::Saver;
+    const bool layerSaver = waylandSaver && wayland.layerShell() != nullptr;
+
     // The saver's clip starts playing only once GStreamer is up: let it come up while Qt and
     // the window do.
     tessiva::FrameTargets frameTargets;
-    tessiva::GstMedia media(layerSaver ? &frameTargets : nullptr);
+    tessiva::GstMedia media(waylandSaver ? &frameTargets : nullptr);
     if (mode == tessiva::DisplayMode::Saver) media.startEarly();
 
     static int qtArgc = 1;
@@ -63,6 +68,7 @@ int main(int argc, char** argv) {
     tessiva::XConnection screenWatch;
     std::optional<tessiva::WaylandSeat> seat;
     std::optional<tessiva::LayerSaver> saver;
+    std::optional<tessiva::XdgSaver> xdgSaver;
     std::optional<tessiva::XInputMouse> input;
     if (onWayland) {
         // The buffered mouse reads our connection's seat in every mode: the program sets it
@@ -73,6 +79,9 @@ int main(int argc, char** argv) {
         if (layerSaver) {
             saver.emplace(wayland, *seat, frameTargets);
             forms.setPresenter(&*saver);
+        } else if (waylandSaver) {
+            xdgSaver.emplace(frameTargets);
+            forms.setPresenter(&*xdgSaver);
         }
     } else {
         tessiva::attachX11Probes(forms, x11, screenWatch);

@@ -12,14 +12,10 @@ void prepareQtForWayland() {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
 }
 
-bool connectWayland(WaylandClient& client, bool layerShell) {
+bool connectWayland(WaylandClient& client) {
     Status connected = client.connect();
     if (!connected.ok()) {
         std::fprintf(stderr, "Tessiva: %s\n", connected.message().c_str());
-        return false;
-    }
-    if (layerShell && client.layerShell() == nullptr) {
-        std::fprintf(stderr, "Tessiva: Wayland: the compositor offers no wlr-layer-shell, which the saver needs\n");
         return false;
     }
     return true;

@@ -9,9 +9,7 @@ namespace tessiva {
 // Before the QApplication exists: Qt's Wayland platform, without Qt's own scaling.
 void prepareQtForWayland();
 
-// Connects `client`; false, with the reason on stderr, when there is no compositor, or when
-// `layerShell` is asked for (the saver) and the compositor offers no wlr-layer-shell
-// (GNOME's doesn't).
-bool connectWayland(WaylandClient& client, bool layerShell);
+// Connects `client`; false, with the reason on stderr, when there is no compositor.
+bool connectWayland(WaylandClient& client);
 
 }  // namespace tessiva

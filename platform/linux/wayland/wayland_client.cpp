@@ -122,8 +122,9 @@ Status WaylandClient::connect() {
     if (wl_display_roundtrip(m_display) < 0 || wl_display_roundtrip(m_display) < 0) {
         return Status::failure("Wayland: the compositor stopped answering");
     }
-    if (m_compositor == nullptr || m_shm == nullptr || m_seatName == 0) {
-        return Status::failure("Wayland: the compositor offers no wl_compositor, wl_shm or wl_seat");
+    // A seat may be missing (a compositor with no input device yet): nothing to watch then.
+    if (m_compositor == nullptr || m_shm == nullptr) {
+        return Status::failure("Wayland: the compositor offers no wl_compositor or wl_shm");
     }
     m_connected = true;
     return Status::success();

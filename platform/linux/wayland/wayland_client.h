@@ -48,7 +48,7 @@ public:
     static bool sessionIsWayland();
 
     // Connects, binds the globals and waits until every output has described itself. Fails
-    // without a compositor, or when it lacks wl_compositor, wl_shm or wl_seat.
+    // without a compositor, or when it lacks wl_compositor or wl_shm.
     Status connect();
     // Dispatches the connection's events through GLib's default main context from now on.
     void joinMainContext();
@@ -61,8 +61,8 @@ public:
     wl_display* display() const { return m_display; }
     wl_compositor* compositor() const { return m_compositor; }
     wl_shm* shm() const { return m_shm; }
-    // The seat, bound on first call: its first events (what it can do) come only to a
-    // listener set right after, so the seat's owner binds it.
+    // The seat, bound on first call (nullptr when there is none): its first events (what it
+    // can do) come only to a listener set right after, so the seat's owner binds it.
     wl_seat* seat();
     zwlr_layer_shell_v1* layerShell() const { return m_layerShell; }
     zwp_relative_pointer_manager_v1* relativePointers() const { return m_relativePointers; }

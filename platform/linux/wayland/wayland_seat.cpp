@@ -97,7 +97,7 @@ int xButtonOf(std::uint32_t evdevButton) {
 
 WaylandSeat::WaylandSeat(WaylandClient& client) : m_client(client) {
     m_xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    wl_seat_add_listener(client.seat(), &kSeatListener, this);
+    if (client.seat() != nullptr) wl_seat_add_listener(client.seat(), &kSeatListener, this);
 }
 
 void WaylandSeat::capabilities(std::uint32_t caps) {
