@@ -201,7 +201,14 @@ check "clearing \"Play sound\" and OK saves sound=0 and ends the dialog" $? \
     "status $status, $(tr '\n' ' ' <"$app/Tessiva.ini")"
 stop_saver
 
+# ---- The compositor goes away under it: it ends with status 1 at once (with a line from
+# whichever of its two connections noticed first: ours, or Qt's).
+start_saver
 sway_stop
+wait_exit 30
+[ "$status" = 1 ]
+check "when the compositor dies, it ends with status 1" $? "status $status; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
+stop_saver
 
 # ---- A compositor without layer-shell (GNOME's kind): Qt's full-screen window. A headless
 # weston has no input devices, so only the picture is checked.
