@@ -88,6 +88,7 @@ Status LayerSaver::show(QtFormWindow& window) {
         }
     }
     // The compositor answers with the size, then shows the first picture and says where.
+    m_placing = true;
     for (int i = 0; i < kRoundtrips; ++i) {
         bool placed = false;
         {
@@ -97,6 +98,7 @@ Status LayerSaver::show(QtFormWindow& window) {
         if (placed) break;
         m_client.roundtrip();
     }
+    m_placing = false;
     syncCovers();
     return Status::success();
 }
@@ -250,12 +252,14 @@ QPointF LayerSaver::positionOn(wl_surface* surface, double x, double y) const {
 }
 
 void LayerSaver::keyPressed(const std::string& text) {
+    if (m_placing) return later([this, text] { keyPressed(text); });
     if (m_hidden || m_window == nullptr) return;
     QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(text));
     m_window->routeKeyPress(&event);
 }
 
 void LayerSaver::moved(wl_surface* surface, double x, double y, int buttons) {
+    if (m_placing) return later([=, this] { moved(surface, x, y, buttons); });
     if (m_hidden || m_window == nullptr) return;
     const QPointF at = positionOn(surface, x, y);
     QMouseEvent event(QEvent::MouseMove, at, at, Qt::NoButton, qtButtons(buttons), Qt::NoModifier);
@@ -263,6 +267,7 @@ void LayerSaver::moved(wl_surface* surface, double x, double y, int buttons) {
 }
 
 void LayerSaver::pressed(wl_surface* surface, double x, double y, int button) {
+    if (m_placing) return later([=, this] { pressed(surface, x, y, button); });
     if (m_hidden || m_window == nullptr) return;
     const QPointF at = positionOn(surface, x, y);
     const Qt::MouseButtons buttons = qtButtons(button);

@@ -60,6 +60,9 @@ private:
     bool m_wantCovers = false;
     bool m_hidden = false;
     bool m_redrawQueued = false;
+    // Inside show(), waiting for the compositor: input that comes meanwhile waits for the
+    // event loop, since no handler may run inside another (the Load handler shows the form).
+    bool m_placing = false;
     std::vector<std::unique_ptr<LayerSurface>> m_covers;
 
     mutable std::mutex m_mutex;  // below: what the streaming thread shares
