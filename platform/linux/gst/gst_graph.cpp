@@ -138,6 +138,7 @@ Status GstGraph::run() {
     return empty_graph::control(holdsClip(), [&] {
         pump();
         m_playing = true;
+        m_tracker.release();
         if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
             return Status::failure("GStreamer: cannot play: " + popError());
         }
@@ -367,10 +368,24 @@ Status GstGraph::putCurrentPosition(double seconds) {
             }
             return Status::success();
         }
-        // Asked for where it already stands (a clip so short that every pass rewinds): another
-        // flush would only decode the same frame again.
-        if (m_tracker.standsAt(seconds, kStandingSeconds)) return Status::success();
+        // Asked for where it already stands: another flush would only decode the same frame
+        // again. Asked once more after that seek has shown its frame, the program rewinds on
+        // every pass (a clip so short that its rounded position always equals its rounded
+        // duration): all it can show is that frame, so the graph holds still on it, paused,
+        // and the rewinds that follow cost nothing.
+        if (m_tracker.heldAt(seconds)) return Status::success();
+        if (m_tracker.standsAt(seconds, kStandingSeconds)) {
+            if (m_playing && !m_tracker.seeking()) {
+                gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED);
+                m_tracker.holdAt(seconds);
+            }
+            return Status::success();
+        }
+        const bool wasHeld = m_tracker.held();
         if (!seek(seconds)) return Status::failure("GStreamer: cannot seek to " + std::to_string(seconds) + " s");
+        if (wasHeld && m_playing && gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+            return Status::failure("GStreamer: cannot play: " + popError());
+        }
         return Status::success();
     });
 }

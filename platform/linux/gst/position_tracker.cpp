@@ -18,6 +18,15 @@ void PositionTracker::seekStarted(double target) {
     m_last = m_target;
     m_seeking = true;
     m_ended = false;
+    m_held = false;
+}
+
+void PositionTracker::holdAt(double target) {
+    m_target = durationKnown() ? std::min(target, m_duration) : target;
+    m_last = m_target;
+    m_held = true;
+    m_seeking = false;
+    m_ended = false;
 }
 
 void PositionTracker::seekDone() { m_seeking = false; }
@@ -30,7 +39,7 @@ void PositionTracker::ended() {
 
 double PositionTracker::position(std::optional<double> queried) {
     if (m_ended) return duration();
-    if (m_seeking) return m_target;
+    if (m_seeking || m_held) return m_target;
     if (queried && *queried >= 0.0) m_last = durationKnown() ? std::min(*queried, m_duration) : *queried;
     return m_last;
 }

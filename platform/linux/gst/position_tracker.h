@@ -31,8 +31,14 @@ public:
         return !m_ended && m_last >= target && m_last - target < within;
     }
     bool hasEnded() const { return m_ended; }
+    // The pipeline is held still at `target` (paused there by us, not by the program), and
+    // the answer is `target` until the next seek or release.
+    void holdAt(double target);
+    void release() { m_held = false; }
+    bool held() const { return m_held; }
+    bool heldAt(double target) const { return m_held && m_target == target; }
     // True when the pipeline's own position would be the answer.
-    bool wantsQuery() const { return !m_ended && !m_seeking; }
+    bool wantsQuery() const { return !m_ended && !m_seeking && !m_held; }
 
     // `queried` is the pipeline's answer, when it gave one.
     double position(std::optional<double> queried);
@@ -44,6 +50,7 @@ private:
     double m_target = 0.0;
     bool m_seeking = false;
     bool m_ended = false;
+    bool m_held = false;
 };
 
 }  // namespace tessiva

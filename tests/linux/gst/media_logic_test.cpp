@@ -46,6 +46,24 @@ TEST(PositionTracking, StandingAtATargetIsASeekThereOrLessThanAFramePastIt) {
     EXPECT_FALSE(tracker.standsAt(0.0, 0.5));
 }
 
+// Held still where the program keeps rewinding to: the answer is that place, with no query,
+// until a seek elsewhere or the program's own Run lets it go.
+TEST(PositionTracking, AHeldPipelineAnswersWhereItIsHeldUntilReleasedOrSeeked) {
+    PositionTracker tracker;
+    tracker.reset(0.4);
+    tracker.holdAt(0.0);
+    EXPECT_TRUE(tracker.heldAt(0.0));
+    EXPECT_FALSE(tracker.heldAt(0.1));
+    EXPECT_FALSE(tracker.wantsQuery());
+    EXPECT_DOUBLE_EQ(tracker.position(0.02), 0.0);  // where the paused pipeline really is
+    tracker.seekStarted(0.2);
+    EXPECT_FALSE(tracker.held());
+    tracker.holdAt(0.2);
+    tracker.release();
+    EXPECT_TRUE(tracker.wantsQuery());
+    EXPECT_DOUBLE_EQ(tracker.position(0.25), 0.25);
+}
+
 TEST(PositionTracking, TheEndOfTheStreamIsTheDurationExactly) {
     PositionTracker tracker;
     tracker.reset(2.002);
