@@ -4,6 +4,13 @@
 // video takes in its owner (the clip's aspect kept, with black borders), into an appsink
 // whose pictures we hand to the owner's target.
 //
+// Why pictures and not waylandsink in a subsurface of ours: sway 1.7 doesn't repaint a
+// subsurface nested under a layer surface, and forcing it (committing the parent 30 times a
+// second) cost sway 16 % of a core. One full-screen buffer of ours, replaced each frame, is
+// what a compositor shows most cheaply: in a headless sway, sway spent 0.19 s per 12 s of
+// playing beside us, against 1.21 s beside playbin with waylandsink, and we spent 0.89 times
+// playbin's own time.
+//
 // Facts relied on (GStreamer 1.22):
 // - appsink's callbacks run on the streaming thread; new_preroll brings the picture of a
 //   paused pipeline (the first one, and the one after each flushing seek), new_sample each
