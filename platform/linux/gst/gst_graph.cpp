@@ -138,7 +138,9 @@ Status GstGraph::run() {
     return empty_graph::control(holdsClip(), [&] {
         pump();
         m_playing = true;
-        m_tracker.release();
+        // Held still where every pass rewinds to (the loop runs the graph after each rewind):
+        // running on from there is standing there.
+        if (m_tracker.held()) return Status::success();
         if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
             return Status::failure("GStreamer: cannot play: " + popError());
         }
@@ -372,7 +374,7 @@ Status GstGraph::putCurrentPosition(double seconds) {
         // again. Asked once more after that seek has shown its frame, the program rewinds on
         // every pass (a clip so short that its rounded position always equals its rounded
         // duration): all it can show is that frame, so the graph holds still on it, paused,
-        // and the rewinds that follow cost nothing.
+        // and the rewinds and runs that follow cost nothing. A seek elsewhere lets it go.
         if (m_tracker.heldAt(seconds)) return Status::success();
         if (m_tracker.standsAt(seconds, kStandingSeconds)) {
             if (m_playing && !m_tracker.seeking()) {

@@ -32,9 +32,8 @@ public:
     }
     bool hasEnded() const { return m_ended; }
     // The pipeline is held still at `target` (paused there by us, not by the program), and
-    // the answer is `target` until the next seek or release.
+    // the answer is `target` until the next seek.
     void holdAt(double target);
-    void release() { m_held = false; }
     bool held() const { return m_held; }
     bool heldAt(double target) const { return m_held && m_target == target; }
     // True when the pipeline's own position would be the answer.

@@ -47,8 +47,8 @@ TEST(PositionTracking, StandingAtATargetIsASeekThereOrLessThanAFramePastIt) {
 }
 
 // Held still where the program keeps rewinding to: the answer is that place, with no query,
-// until a seek elsewhere or the program's own Run lets it go.
-TEST(PositionTracking, AHeldPipelineAnswersWhereItIsHeldUntilReleasedOrSeeked) {
+// until a seek elsewhere lets it go.
+TEST(PositionTracking, AHeldPipelineAnswersWhereItIsHeldUntilASeek) {
     PositionTracker tracker;
     tracker.reset(0.4);
     tracker.holdAt(0.0);
@@ -58,8 +58,7 @@ TEST(PositionTracking, AHeldPipelineAnswersWhereItIsHeldUntilReleasedOrSeeked) {
     EXPECT_DOUBLE_EQ(tracker.position(0.02), 0.0);  // where the paused pipeline really is
     tracker.seekStarted(0.2);
     EXPECT_FALSE(tracker.held());
-    tracker.holdAt(0.2);
-    tracker.release();
+    tracker.seekDone();
     EXPECT_TRUE(tracker.wantsQuery());
     EXPECT_DOUBLE_EQ(tracker.position(0.25), 0.25);
 }
