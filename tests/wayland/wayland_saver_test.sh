@@ -33,8 +33,9 @@ make_app() {
     cp "$program" "$app/tessiva"
     printf '[config]\npath=%s/\nsound=0\n' "$1" >"$app/Tessiva.ini"
 }
-# Starts the saver and gives it time to cover the outputs (about 0.4 s here); sets pid. The
-# compositors' IPC doesn't list layer surfaces, and a screenshot to poll with takes longer.
+# Starts the saver and gives it time to cover the outputs (0.75 to 0.9 s here, measured by
+# screenshots); sets pid. The compositors' IPC doesn't list layer surfaces, and polling by
+# screenshot takes longer than the wait.
 start_saver() {
     "$app/tessiva" /S >"$work/saver.log" 2>&1 &
     pid=$!
