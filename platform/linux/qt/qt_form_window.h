@@ -4,6 +4,7 @@
 // Its events are routed to the program's handlers through the `guarded` boundary.
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -58,6 +59,8 @@ protected:
 
 private:
     QWidget* control(ControlIndex index) const;
+    void lookForCoveringVideo();
+    void keepPictureOnlyIfSeen();
     // Once the form has unloaded, the window stays gone: calls on it do nothing.
     bool gone() const;
     void buildControls(const FormDefinition& definition);
@@ -74,6 +77,11 @@ private:
     QPixmap m_picture;
     std::int16_t m_borderStyle = 0;
     std::vector<QPointer<QWidget>> m_covers;
+    // The saver's look for a video window covering the whole form: while one does, the form
+    // keeps no picture of itself (see keepPictureOnlyIfSeen).
+    QTimer m_coverLook;
+    int m_coverLooks = 0;
+    bool m_pictureDropped = false;
 };
 
 }  // namespace tessiva

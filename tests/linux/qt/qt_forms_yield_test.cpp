@@ -21,7 +21,8 @@ protected:
         static int argc = 1;
         static char name[] = "tessiva_qt_tests";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        // One application per process, whichever test makes it first.
+        if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
     }
     tessiva::QtForms forms{""};
 };
