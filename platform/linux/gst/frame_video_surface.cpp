@@ -5,6 +5,8 @@
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
 
+#include "platform/linux/gst/scaled_sink.h"
+
 namespace tessiva {
 namespace {
 
@@ -35,31 +37,24 @@ FrameVideoSurface::~FrameVideoSurface() { close(); }
 
 Status FrameVideoSurface::open() {
     close();
-    ElementRef convert = adoptElement(gst_element_factory_make("videoconvert", nullptr));
-    ElementRef scale = adoptElement(gst_element_factory_make("videoscale", nullptr));
-    m_filter = adoptElement(gst_element_factory_make("capsfilter", nullptr));
     m_sink = adoptElement(gst_element_factory_make("appsink", nullptr));
-    if (!convert || !scale || !m_filter || !m_sink) {
-        close();
-        return Status::failure("appsink, videoconvert or videoscale is missing");
+    if (m_sink) {
+        g_object_set(m_sink.get(), "sync", TRUE, "max-buffers", 1, "drop", TRUE, "enable-last-sample", FALSE, nullptr);
+        GstAppSinkCallbacks callbacks{};
+        callbacks.new_preroll = onPreroll;
+        callbacks.new_sample = onSample;
+        gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &callbacks, this, nullptr);
     }
-    g_object_set(scale.get(), "add-borders", TRUE, nullptr);
-    g_object_set(m_sink.get(), "sync", TRUE, "max-buffers", 1, "drop", TRUE, "enable-last-sample", FALSE, nullptr);
-    GstAppSinkCallbacks callbacks{};
-    callbacks.new_preroll = onPreroll;
-    callbacks.new_sample = onSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &callbacks, this, nullptr);
-
-    m_element = adoptElement(gst_bin_new("tessiva-video"));
-    GstBin* bin = GST_BIN(m_element.get());
-    gst_bin_add_many(bin, convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr);
-    if (!gst_element_link_many(convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr)) {
+    GstCaps* caps = pictureCaps(PixelRect{});
+    ScaledSink scaled;
+    Status made = makeScaledSink(m_sink.get(), "appsink", caps, scaled);
+    gst_caps_unref(caps);
+    if (!made.ok()) {
         close();
-        return Status::failure("cannot link the video scaler to appsink");
+        return made;
     }
-    GstPad* target = gst_element_get_static_pad(convert.get(), "sink");
-    gst_element_add_pad(m_element.get(), gst_ghost_pad_new("sink", target));
-    gst_object_unref(target);
+    m_element = std::move(scaled.bin);
+    m_filter = std::move(scaled.filter);
     place();
     return Status::success();
 }

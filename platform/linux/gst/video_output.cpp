@@ -4,6 +4,8 @@
 
 #include <gst/video/videooverlay.h>
 
+#include "platform/linux/gst/scaled_sink.h"
+
 namespace tessiva {
 namespace {
 
@@ -37,30 +39,17 @@ Status VideoOutput::create(unsigned long window, int width, int height) {
         if (!m_sink) return Status::failure("the xvimagesink element is missing");
         m_element.reset(GST_ELEMENT(gst_object_ref(m_sink.get())));
     } else {
-        ElementRef convert = adoptElement(gst_element_factory_make("videoconvert", nullptr));
-        ElementRef scale = adoptElement(gst_element_factory_make("videoscale", nullptr));
-        m_filter = adoptElement(gst_element_factory_make("capsfilter", nullptr));
         m_sink = adoptElement(gst_element_factory_make("ximagesink", nullptr));
-        if (!convert || !scale || !m_filter || !m_sink) {
-            release();
-            return Status::failure("ximagesink, videoconvert or videoscale is missing");
-        }
-        g_object_set(scale.get(), "add-borders", TRUE, nullptr);
         GstCaps* caps = sizeCaps(width, height);
-        g_object_set(m_filter.get(), "caps", caps, nullptr);
+        ScaledSink scaled;
+        Status made = makeScaledSink(m_sink.get(), "ximagesink", caps, scaled);
         gst_caps_unref(caps);
-
-        m_element = adoptElement(gst_bin_new("tessiva-video"));
-        GstBin* bin = GST_BIN(m_element.get());
-        // The bin takes a reference of its own to each (they are no longer floating).
-        gst_bin_add_many(bin, convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr);
-        if (!gst_element_link_many(convert.get(), scale.get(), m_filter.get(), m_sink.get(), nullptr)) {
+        if (!made.ok()) {
             release();
-            return Status::failure("cannot link the video scaler to ximagesink");
+            return made;
         }
-        GstPad* target = gst_element_get_static_pad(convert.get(), "sink");
-        gst_element_add_pad(m_element.get(), gst_ghost_pad_new("sink", target));
-        gst_object_unref(target);
+        m_element = std::move(scaled.bin);
+        m_filter = std::move(scaled.filter);
     }
 
     // The sink's own guess of the pixel shape comes from the screen's size in millimetres,
