@@ -4,7 +4,7 @@
 # same clip, in the same run; then, on Wayland, against playbin with waylandsink in a headless
 # sway (scripts/bench-wayland.sh). Prints a table of numbers; it never fails on a number.
 #   scripts/bench.sh [--debug]
-# Environment: BENCH_RUNS (3), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
+# Environment: BENCH_RUNS (5), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
 # BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
 # BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak,wayland (some parts only), BENCH_KEEP=1 (keep the scratch folder),
 # BENCH_SCREENS ("1920x1080 3840x2160": the bigger screens the CPU part runs on again; empty for none).

@@ -1267,7 +1267,7 @@ int run(int argc, char** argv) {
         else if (a == "--help" || a == "-h") {
             std::printf(
                 "tessiva_bench: measures the program (%s) against gst-launch-1.0 playbin and mpv on the\n"
-                "current X display; run it through scripts/bench.sh. Environment: BENCH_RUNS (3),\n"
+                "current X display; run it through scripts/bench.sh. Environment: BENCH_RUNS (5),\n"
                 "BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5), BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20),\n"
                 "BENCH_SHORT_SEAM_REWINDS (5), BENCH_KEEP=1 keeps the scratch folder.\n",
                 binary.c_str());
@@ -1282,7 +1282,7 @@ int run(int argc, char** argv) {
     const std::string only = std::getenv("BENCH_ONLY") != nullptr ? std::getenv("BENCH_ONLY") : "";
     auto wants = [&](const std::string& part) { return only.empty() || ("," + only + ",").find("," + part + ",") != std::string::npos; };
     Settings settings;
-    settings.runs = envInt("BENCH_RUNS", 3, 1);
+    settings.runs = envInt("BENCH_RUNS", 5, 1);
     if (settings.runs < 3) note("BENCH_RUNS below 3: the medians are of too few runs to trust");
     settings.exitTries = envInt("BENCH_EXIT_TRIES", 20, 1);
     settings.xdotoolTries = envInt("BENCH_XDOTOOL_TRIES", 5, 0);
