@@ -75,13 +75,7 @@ Status FrameVideoSurface::setOwner(NativeHandle owner) {
     if (owner != 0 && target == nullptr) {
         return Status::failure("GStreamer: window " + std::to_string(owner) + " is not one of the program's windows");
     }
-    FrameTarget* before = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        before = m_target;
-    }
-    if (before != nullptr && before != target) before->hideVideo();
-    m_owner = owner;
+    if (m_target != nullptr && m_target != target) m_target->hideVideo();
     {
         std::lock_guard lock(m_mutex);
         m_target = target;
@@ -106,21 +100,16 @@ void FrameVideoSurface::setFillOwner(bool fill) {
 }
 
 void FrameVideoSurface::place() {
-    FrameTarget* target = nullptr;
+    FrameTarget* target = m_target;
     PixelRect placed;
-    {
-        std::lock_guard lock(m_mutex);
-        target = m_target;
-    }
     if (target != nullptr && m_visible) {
         int width = 0, height = 0;
         target->ownerSize(width, height);
         placed = placeVideo(m_request, width, height, m_fill);
     }
-    PixelRect before;
+    const PixelRect before = m_placed;
     {
         std::lock_guard lock(m_mutex);
-        before = m_placed;
         m_placed = placed;
     }
     if (placed.empty() && !before.empty() && target != nullptr) target->hideVideo();

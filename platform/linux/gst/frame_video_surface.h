@@ -58,12 +58,13 @@ private:
     ElementRef m_element;
     ElementRef m_sink;
     ElementRef m_filter;
-    NativeHandle m_owner = 0;
     PixelRect m_request = kWholeOwner;
     bool m_visible = false;
     bool m_fill = false;
 
-    std::mutex m_mutex;  // what the streaming thread reads: below
+    // What the streaming thread reads: below. Written on the interface thread only, under the
+    // lock; read there without it.
+    std::mutex m_mutex;
     FrameTarget* m_target = nullptr;
     PixelRect m_placed;  // empty: nothing shows
 };

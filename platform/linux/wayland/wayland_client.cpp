@@ -2,13 +2,13 @@
 #include "platform/linux/wayland/wayland_client.h"
 
 #include <glib.h>
-#include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/x11/x_errors.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
 // The protocol names a parameter "namespace", which C++ keeps for itself.
 #define namespace layer_namespace
@@ -17,15 +17,6 @@
 
 namespace tessiva {
 namespace {
-
-// Without a compositor there is nothing left to show or to watch: the same end as when the
-// X server goes away.
-[[noreturn]] void compositorLost() {
-    static const char message[] = "Tessiva: the display went away.\n";
-    const ssize_t written = ::write(2, message, sizeof message - 1);
-    (void)written;
-    std::_Exit(1);
-}
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
     static_cast<WaylandClient*>(data)->globalAdded(registry, name, interface, version);
@@ -81,18 +72,18 @@ gboolean checkSource(GSource* base) {
     const GIOCondition ready = g_source_query_unix_fd(base, source->tag);
     if (!source->reading) return TRUE;
     source->reading = false;
-    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) compositorLost();
+    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) x11::displayLost();
     if ((ready & G_IO_IN) == 0) {
         wl_display_cancel_read(source->display);
         return FALSE;
     }
-    if (wl_display_read_events(source->display) < 0) compositorLost();
+    if (wl_display_read_events(source->display) < 0) x11::displayLost();
     return TRUE;
 }
 
 gboolean dispatchSource(GSource* base, GSourceFunc, gpointer) {
     auto* source = reinterpret_cast<ConnectionSource*>(base);
-    if (wl_display_dispatch_pending(source->display) < 0) compositorLost();
+    if (wl_display_dispatch_pending(source->display) < 0) x11::displayLost();
     return G_SOURCE_CONTINUE;
 }
 
@@ -153,7 +144,7 @@ void WaylandClient::flush() {
 }
 
 void WaylandClient::roundtrip() {
-    if (wl_display_roundtrip(m_display) < 0) compositorLost();
+    if (wl_display_roundtrip(m_display) < 0) x11::displayLost();
 }
 
 void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
