@@ -28,9 +28,9 @@ namespace tessiva::x11 {
 void installErrorHandler();
 
 // The display is gone (the X server or the Wayland compositor died, or our connection to it
-// broke): nothing can be shown any more, not even a report. Ends the process at once with status 1, from whichever
-// thread notices first, without a destructor or exit handler: a second thread that notices
-// meanwhile ends the same process the same way.
+// broke): nothing can be shown any more, not even a report. Ends the process at once with
+// status 1, from whichever thread notices first, without a destructor or exit handler: a
+// second thread that notices meanwhile ends the same process the same way.
 [[noreturn]] void displayLost();
 
 // From now on an exit() from a library counts as a lost display. Qt's xcb plugin calls
