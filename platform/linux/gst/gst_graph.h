@@ -24,6 +24,8 @@
 //   window on flush.
 // - playbin's "volume" is linear and applies in software when the sink has no volume of its
 //   own; audiopanorama's "simple" method attenuates one channel of the two.
+// - playbin takes an audio filter only while stopped (NULL): a balance that leaves the centre
+//   after the clip is open reopens the clip where it stood, the video window included.
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,6 +93,8 @@ private:
     Status placeVideo(PixelRect request);
     void applyVolume();
     void applyBalance();
+    // The clip again, where it stood and as it ran, with the pipeline made afresh.
+    Status reopen();
     void queryDuration();
     bool queryPosition(GstElement* element, gint64& position);
     bool seek(double seconds);
@@ -99,7 +103,8 @@ private:
 
     std::unique_ptr<VideoSurface> m_video;  // outlives the pipeline drawing on it
     ElementRef m_pipeline;
-    ElementRef m_panorama;
+    ElementRef m_panorama;  // only while the balance is off centre
+    std::string m_file;      // the clip the pipeline plays
     BusRef m_bus;
     // The bus's messages and the video window's events end the interface thread's wait.
     MainContextWake m_busWake;

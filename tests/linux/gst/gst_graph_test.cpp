@@ -185,6 +185,27 @@ TEST_F(GstGraphTest, SeekingReportsTheTargetAndPlayingCarriesOnFromIt) {
     EXPECT_TRUE(pollUntil(*m_position, [&](double p) { return p > paused + 0.1; }));
 }
 
+// The balance's filter joins the pipeline only once the balance leaves the centre, which
+// means making the pipeline again: the clip must go on from where it stood, in its window.
+TEST_F(GstGraphTest, ABalanceOffCentreKeepsTheClipPlayingWhereItStood) {
+    const unsigned long owner = m_x.createOwner(320, 240);
+    openLikeTheProgram(clips().pattern, owner, 320, 240);
+    ASSERT_TRUE(m_control->run().ok());
+    ASSERT_TRUE(pollUntil(*m_position, [](double p) { return p > 0.5; }));
+    const double before = position();
+    ASSERT_TRUE(m_audio->putBalance(-10000).ok());
+    EXPECT_NEAR(position(), before, 0.15);
+    EXPECT_TRUE(pollUntil(*m_position, [&](double p) { return p > before + 0.3; }));
+    const unsigned long video = videoWindowIn(owner);
+    ASSERT_NE(video, 0u);
+    EXPECT_TRUE(m_x.info(video).viewable);
+    // Back to the centre and off it again: the filter is there now, so nothing restarts.
+    ASSERT_TRUE(m_audio->putBalance(0).ok());
+    ASSERT_TRUE(m_audio->putBalance(2000).ok());
+    EXPECT_EQ(videoWindowIn(owner), video);
+    m_x.destroy(owner);
+}
+
 TEST_F(GstGraphTest, TheEndIsTheDurationAndRewindingPlaysAgain) {
     ASSERT_TRUE(m_control->renderFile(clips().pattern).ok());
     const double length = duration();
