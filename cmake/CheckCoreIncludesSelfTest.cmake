@@ -21,6 +21,11 @@ function(check_tree name extra_file extra_text)
   # and the seam; only the seam's own files are core.
   file(WRITE ${tree}/platform/linux/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/linux/posix/private_profile.h\"\n"
     "#include \"platform/shared/color.h\"\n#include \"platform/forms.h\"\n")
+  # Above both display systems, the forms layer may include either; each of them what they share.
+  file(WRITE ${tree}/platform/linux/qt/x11_presenter.cpp "#include \"platform/linux/x11/x_connection.h\"\n"
+    "#include \"platform/linux/wayland/wayland_client.h\"\n")
+  file(WRITE ${tree}/platform/linux/wayland/relative_mouse.cpp "#include \"platform/linux/mouse/mouse_feed.h\"\n"
+    "#include \"platform/linux/wayland/wayland_seat.h\"\n")
   file(WRITE ${tree}/platform/windows/win32/win32_forms.cpp "#include <windows.h>\n#include \"platform/windows/com/com_ref.h\"\n"
     "#include \"platform/shared/form_rules.h\"\n")
   file(WRITE ${tree}/platform/shared/form_rules.cpp "#include <vector>\n#include \"platform/shared/form_rules.h\"\n"
@@ -59,11 +64,13 @@ set(cases
   "settings/nested/deeper/file.h|  #  include <gst/gst.h>"
   "platform/status.h|#include <X11/Xlib.h>"
   "platform/convert.cpp|#include \"platform/linux/qt/error_report.h\""
-  "platform/shared/monitor_cover.h|#include \"platform/linux/x11/x_connection.h\""
+  "platform/shared/cover_plan.h|#include \"platform/linux/x11/x_connection.h\""
   "platform/shared/nested/rule.cpp|#include \"platform/windows/com/com_ref.h\""
   "platform/linux/qt/qt_forms.cpp|#include \"platform/windows/win32/text.h\""
   "platform/windows/dshow/dshow_graph.cpp|#  include \"platform/linux/gst/gst_graph.h\""
-  "platform/wayland/wl_forms.cpp|#include \"platform/linux/qt/qt_forms.h\"")
+  "platform/wayland/wl_forms.cpp|#include \"platform/linux/qt/qt_forms.h\""
+  "platform/linux/wayland/wayland_client.cpp|#include \"platform/linux/x11/x_errors.h\""
+  "platform/linux/x11/xinput/raw_mouse_watcher.h|#include \"platform/linux/wayland/wayland_seat.h\"")
 foreach(case ${cases})
   string(FIND "${case}" "|" bar)
   string(SUBSTRING "${case}" 0 ${bar} file)

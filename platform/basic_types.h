@@ -9,7 +9,9 @@ using VBBool = std::int16_t;
 inline constexpr VBBool kTrue = -1;
 inline constexpr VBBool kFalse = 0;
 
-// A native window handle: an X11 window id or an HWND. Both fit.
+// A native window handle, whatever the desktop calls a window: an X11 window id, an HWND, or
+// on Wayland, where windows have no ids, the address of the surface set that shows the form.
+// All fit.
 using NativeHandle = std::intptr_t;
 
 }  // namespace tessiva

@@ -120,7 +120,7 @@ public:
     virtual Status setValue(ControlIndex control, std::int16_t value) = 0;  // refuses all but 0, 1, 2
     virtual std::int16_t value(ControlIndex control) = 0;
     // Blacks out every monitor that the window, at 0, 0 with the primary screen's size,
-    // doesn't hold (platform/monitor_cover.h says which), with borderless windows of the
+    // doesn't hold (platform/shared/cover_plan.h says which), with borderless windows of the
     // form's own that show no pointer while the cursor is hidden. Their key presses, clicks
     // and moves reach the form's KeyPress, MouseDown and MouseMove as the window's own do,
     // and the window keeps the focus. They go when the form unloads or the process ends.

@@ -1,11 +1,10 @@
 // What the seam's shared rules answer, whichever layer uses them: where the video window
-// goes, which monitors go black, what a graph without a clip says, and the order of a
+// goes, what a graph without a clip says, and the order of a
 // colour's bytes.
 #include <gtest/gtest.h>
 
 #include "platform/shared/color.h"
 #include "platform/shared/empty_graph.h"
-#include "platform/shared/monitor_cover.h"
 #include "platform/shared/video_placement.h"
 
 namespace tessiva {
@@ -21,23 +20,6 @@ TEST(VideoPlacement, TheRequestIsClippedToTheOwnerUnlessFullScreen) {
     EXPECT_EQ(placeVideo(PixelRect{-kUnbounded, -kUnbounded, 2 * kUnbounded, 2 * kUnbounded}, 640, 480, false),
               (PixelRect{0, 0, 640, 480}));
     EXPECT_EQ(placeVideo(PixelRect{5000, 5000, 0, 0}, 640, 480, true), (PixelRect{0, 0, 640, 480}));
-}
-
-TEST(MonitorCover, EveryMonitorTheSaverDoesNotHoldWholeGoesBlackOnce) {
-    const PixelRect saver{0, 0, 1280, 720};
-    const PixelRect primary{0, 0, 1280, 720}, right{1280, 0, 1920, 1080}, left{-1024, 0, 1024, 768};
-    EXPECT_TRUE(monitorsToCover({primary}, saver).empty());
-    EXPECT_TRUE(monitorsToCover({}, saver).empty());
-    EXPECT_EQ(monitorsToCover({primary, right, left}, saver), (std::vector<PixelRect>{right, left}));
-    // Mirrored monitors come once; one that lies inside the primary needs nothing.
-    EXPECT_EQ(monitorsToCover({right, primary, right, PixelRect{0, 0, 640, 480}}, saver),
-              (std::vector<PixelRect>{right}));
-    // A primary monitor away from the origin: the saver covers whatever lies at 0, 0, so the
-    // primary itself, and a monitor the saver only partly covers, get a black window.
-    const PixelRect farPrimary{1280, 0, 1280, 720}, straddling{640, 0, 1280, 720};
-    EXPECT_EQ(monitorsToCover({primary, farPrimary}, saver), (std::vector<PixelRect>{farPrimary}));
-    EXPECT_EQ(monitorsToCover({straddling}, saver), (std::vector<PixelRect>{straddling}));
-    EXPECT_TRUE(monitorsToCover({PixelRect{1280, 0, 0, 720}}, saver).empty());
 }
 
 TEST(EmptyGraph, AnswersZeroAndSucceedsWhereTheFrameworkWouldFail) {

@@ -69,4 +69,10 @@ private:
     PixelRect m_placed;  // empty: nothing shows
 };
 
+// Each graph hands its pictures to the surface of the forms layer registered in `targets`,
+// which outlives the graphs.
+inline VideoSurfaceMaker pictureVideo(const FrameTargets& targets) {
+    return [&targets] { return std::make_unique<FrameVideoSurface>(targets); };
+}
+
 }  // namespace tessiva

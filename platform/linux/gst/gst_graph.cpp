@@ -7,8 +7,6 @@
 
 #include "platform/shared/empty_graph.h"
 #include "platform/linux/gst/audio_levels.h"
-#include "platform/linux/gst/frame_video_surface.h"
-#include "platform/linux/gst/x_video_surface.h"
 
 namespace tessiva {
 namespace {
@@ -20,13 +18,7 @@ Status unshared() { return Status::failure("GStreamer: the graph is not shared; 
 
 }  // namespace
 
-GstGraph::GstGraph(const FrameTargets* targets) {
-    if (targets != nullptr) {
-        m_video = std::make_unique<FrameVideoSurface>(*targets);
-    } else {
-        m_video = std::make_unique<XVideoSurface>();
-    }
-}
+GstGraph::GstGraph(std::unique_ptr<VideoSurface> video) : m_video(std::move(video)) {}
 
 GstGraph::~GstGraph() { drop(); }
 

@@ -32,7 +32,6 @@
 
 #include "platform/linux/gst/gst_ref.h"
 #include "platform/linux/gst/main_context_wake.h"
-#include "platform/linux/gst/frame_target.h"
 #include "platform/linux/gst/position_tracker.h"
 #include "platform/linux/gst/video_surface.h"
 #include "platform/media.h"
@@ -48,9 +47,9 @@ public:
     // How long a clip may take to show its first frame before we give up on it.
     static constexpr int kPrerollSeconds = 5;
 
-    // Make it with std::make_shared: query() hands out shares of it. With `targets`, the video
-    // goes to the forms layer's surfaces as pictures; without, into an X window of ours.
-    explicit GstGraph(const FrameTargets* targets = nullptr);
+    // Make it with std::make_shared: query() hands out shares of it. The video goes to
+    // `video`, whichever kind the desktop chose.
+    explicit GstGraph(std::unique_ptr<VideoSurface> video);
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
     ~GstGraph() override;

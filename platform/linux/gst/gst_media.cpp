@@ -68,7 +68,7 @@ Status GstMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
         return Status::failure("GStreamer: cannot make a filter graph: the playbin element is missing "
                                "(is gstreamer1.0-plugins-base installed?)");
     }
-    out = std::make_shared<GstGraph>(m_targets);
+    out = std::make_shared<GstGraph>(m_surfaces());
     return Status::success();
 }
 

@@ -1,22 +1,23 @@
 #pragma once
-// The media seam on GStreamer: each filter graph is a GstGraph (playbin into an X window of
-// its own). Construct one GstMedia for the program's life, on the interface thread:
-//     tessiva::GstMedia media;
+// The media seam on GStreamer: each filter graph is a GstGraph (playbin drawing on the video
+// surface the desktop chose). Construct one GstMedia for the program's life, on the
+// interface thread:
+//     tessiva::GstMedia media(tessiva::xWindowVideo());
 // It initialises GStreamer on first use; creating a graph fails if that is impossible.
 //
 // Facts relied on: gst_init_check may be called any number of times, from any thread (it
 // holds a lock of its own, so a second caller waits for the first); it loads the plugin
 // registry only once.
-#include "platform/linux/gst/frame_target.h"
+#include "platform/linux/gst/video_surface.h"
 #include "platform/media.h"
 
 namespace tessiva {
 
 class GstMedia final : public Media {
 public:
-    // With `targets`, each graph hands its pictures to the forms layer's surfaces (Wayland);
-    // without, it draws into an X window of its own.
-    explicit GstMedia(const FrameTargets* targets = nullptr) : m_targets(targets) {}
+    // Each graph draws on a surface that `surfaces` makes (x_video_surface.h on X11,
+    // frame_video_surface.h where the forms layer takes pictures).
+    explicit GstMedia(VideoSurfaceMaker surfaces) : m_surfaces(std::move(surfaces)) {}
 
     // Starts GStreamer (the plugin registry, and the plugins that the first graph and the
     // sample's kind of clip need) on a thread of its own, so that the saver's first graph
@@ -27,7 +28,7 @@ public:
     Status createFilterGraph(std::shared_ptr<MediaControl>& out) override;
 
 private:
-    const FrameTargets* m_targets;
+    VideoSurfaceMaker m_surfaces;
 };
 
 }  // namespace tessiva

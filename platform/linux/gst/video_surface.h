@@ -4,6 +4,9 @@
 // before there is anything to apply them to. Two kinds: an X window of our own that an X
 // sink draws into (x_video_surface.h), and pictures handed to a surface of the forms layer
 // (frame_video_surface.h). Interface thread only.
+#include <functional>
+#include <memory>
+
 #include "platform/basic_types.h"
 #include "platform/shared/video_placement.h"
 #include "platform/status.h"
@@ -37,5 +40,8 @@ public:
     virtual int fd() const = 0;
     virtual bool eventsQueued() const = 0;
 };
+
+// Makes a new graph's surface: the desktop chooses the kind once, for every graph.
+using VideoSurfaceMaker = std::function<std::unique_ptr<VideoSurface>()>;
 
 }  // namespace tessiva

@@ -29,4 +29,9 @@ private:
     VideoOutput m_output;
 };
 
+// Each graph draws into an X window of its own.
+inline VideoSurfaceMaker xWindowVideo() {
+    return [] { return std::make_unique<XVideoSurface>(); };
+}
+
 }  // namespace tessiva

@@ -12,6 +12,7 @@
 #include "platform/linux/wayland/layer_surface.h"
 #include "platform/linux/wayland/wayland_client.h"
 #include "platform/linux/wayland/wayland_seat.h"
+#include "platform/shared/cover_plan.h"
 
 namespace tessiva {
 namespace {
@@ -40,6 +41,8 @@ void copyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int to
     }
 }
 
+PixelRect rectOf(const WaylandClient::Output& output) { return PixelRect{output.x, output.y, output.width, output.height}; }
+
 }  // namespace
 
 LayerSaver::LayerSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets)
@@ -56,7 +59,7 @@ LayerSaver::~LayerSaver() {
     hide();
 }
 
-NativeHandle LayerSaver::handle() { return reinterpret_cast<NativeHandle>(this); }
+NativeHandle LayerSaver::handle() const { return reinterpret_cast<NativeHandle>(this); }
 
 Status LayerSaver::show(QtFormWindow& window) {
     m_window = &window;
@@ -103,13 +106,13 @@ Status LayerSaver::show(QtFormWindow& window) {
     return Status::success();
 }
 
-Status LayerSaver::coverOtherMonitors() {
+Status LayerSaver::coverOtherMonitors(QtFormWindow&) {
     m_wantCovers = true;
     syncCovers();
     return Status::success();
 }
 
-void LayerSaver::changed() {
+void LayerSaver::changed(QtFormWindow&) {
     // A handler often changes several things in a row: one drawing after all of them.
     if (m_redrawQueued) return;
     m_redrawQueued = true;
@@ -173,16 +176,22 @@ void LayerSaver::syncCovers() {
         std::lock_guard lock(m_mutex);
         if (m_playing) playingOn = m_playing->shownOn();
     }
-    if (playingOn == nullptr) return;  // not placed yet: its configure comes back here
-    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == playingOn; });
-    for (const WaylandClient::Output& output : outputs) {
-        if (output.output == playingOn) continue;
+    const WaylandClient::Output* playing = m_client.findOutput(playingOn);
+    if (playing == nullptr) return;  // not placed yet: its configure comes back here
+    std::vector<PixelRect> rects;
+    for (const WaylandClient::Output& output : outputs) rects.push_back(rectOf(output));
+    const std::vector<std::size_t> plan = coverPlan(rects, rects[static_cast<std::size_t>(playing - outputs.data())]);
+    const auto planned = [&](const wl_output* output) {
+        return std::any_of(plan.begin(), plan.end(), [&](std::size_t i) { return outputs[i].output == output; });
+    };
+    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) { return !planned(cover->output()); });
+    for (const std::size_t i : plan) {
         const bool covered = std::any_of(m_covers.begin(), m_covers.end(),
-                                         [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == output.output; });
+                                         [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == outputs[i].output; });
         if (covered) continue;
         // A new buffer reads as zeros: black, without a pixel written.
         m_covers.push_back(std::make_unique<LayerSurface>(
-            m_client, output.output, [](LayerSurface& cover) { cover.paint([](Canvas&) { return true; }); },
+            m_client, outputs[i].output, [](LayerSurface& cover) { cover.paint([](Canvas&) { return true; }); },
             [this](LayerSurface&) { later([this] { syncCovers(); }); }));
     }
 }
@@ -246,7 +255,10 @@ QPointF LayerSaver::positionOn(wl_surface* surface, double x, double y) const {
             std::lock_guard lock(m_mutex);
             if (m_playing) playing = m_client.findOutput(m_playing->shownOn());
         }
-        if (over != nullptr && playing != nullptr) return QPointF(over->x - playing->x + x, over->y - playing->y + y);
+        if (over != nullptr && playing != nullptr) {
+            const PointOnSaver at = pointOnSaver(rectOf(*over), rectOf(*playing), x, y);
+            return QPointF(at.x, at.y);
+        }
     }
     return QPointF(x, y);
 }

@@ -32,9 +32,9 @@ public:
 
     // WindowPresenter
     Status show(QtFormWindow& window) override;
-    NativeHandle handle() override;
-    Status coverOtherMonitors() override;
-    void changed() override;
+    NativeHandle handle(QtFormWindow&) override { return handle(); }
+    Status coverOtherMonitors(QtFormWindow& window) override;
+    void changed(QtFormWindow& window) override;
     void hide() override;
 
     // FrameTarget
@@ -43,6 +43,7 @@ public:
     void hideVideo() override;
 
 private:
+    NativeHandle handle() const;
     void outputsChanged();
     void playingConfigured();
     void renderForm();

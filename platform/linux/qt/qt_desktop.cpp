@@ -10,7 +10,7 @@
 
 #include "platform/linux/qt/qt_form_window.h"
 #include "platform/linux/qt/qt_forms.h"
-#include "platform/linux/x11/x_connection.h"
+#include "platform/linux/qt/host_windows.h"
 
 extern char** environ;
 
@@ -23,7 +23,7 @@ constexpr std::int32_t kCaptionAndSystemMenu = 0x00C80000;
 
 }  // namespace
 
-QtDesktop::QtDesktop(QtForms& forms, XConnection& x11) : m_forms(forms), m_x11(x11), m_style(kClipSiblingsAndChildren) {}
+QtDesktop::QtDesktop(QtForms& forms, HostWindows& hosts) : m_forms(forms), m_hosts(hosts), m_style(kClipSiblingsAndChildren) {}
 
 QtDesktop::~QtDesktop() = default;
 
@@ -38,7 +38,7 @@ std::int32_t QtDesktop::getClientRect(NativeHandle window, ClientRect& rect) {
     if (isOurs(window)) {
         width = m_forms.window()->width();
         height = m_forms.window()->height();
-    } else if (!m_x11.windowSize(static_cast<unsigned long>(window), width, height)) {
+    } else if (!m_hosts.windowSize(window, width, height)) {
         return 0;
     }
     rect = ClientRect{0, 0, width, height};
@@ -137,16 +137,16 @@ std::intptr_t QtDesktop::shellExecute(NativeHandle /*owner*/, const std::string&
 
 void QtDesktop::watchHost(NativeHandle host) {
     m_hostNotifier.reset();
-    if (!m_x11.watchDestruction(static_cast<unsigned long>(host))) {
+    if (!m_hosts.watchDestruction(host)) {
         hostGone();
         return;
     }
-    m_hostNotifier = std::make_unique<QSocketNotifier>(m_x11.fd(), QSocketNotifier::Read);
+    m_hostNotifier = std::make_unique<QSocketNotifier>(m_hosts.fd(), QSocketNotifier::Read);
     QObject::connect(m_hostNotifier.get(), &QSocketNotifier::activated, [this] {
-        if (m_x11.watchedWindowDestroyed()) hostGone();
+        if (m_hosts.watchedWindowDestroyed()) hostGone();
     });
     // Events read while the selection was being made wait in Xlib's queue, not on the socket.
-    if (m_x11.watchedWindowDestroyed()) hostGone();
+    if (m_hosts.watchedWindowDestroyed()) hostGone();
 }
 
 void QtDesktop::hostGone() {

@@ -1,7 +1,6 @@
 #pragma once
-// The desktop's window calls and cursor count on X11, for our own window (through Qt, so
-// that Qt's idea of the window stays true) and for a preview host (through our own X
-// connection). Embedding in a host also starts watching it: when the host is destroyed, or
+// The desktop's window calls and cursor count, for our own window (through Qt, so that Qt's
+// idea of the window stays true) and for a preview host (through host_windows.h). Embedding in a host also starts watching it: when the host is destroyed, or
 // never existed, the form is unloaded from the event loop, as the desktop would when a
 // window's parent goes away.
 //
@@ -14,12 +13,12 @@
 
 namespace tessiva {
 
+class HostWindows;
 class QtForms;
-class XConnection;
 
 class QtDesktop final : public Desktop {
 public:
-    QtDesktop(QtForms& forms, XConnection& x11);
+    QtDesktop(QtForms& forms, HostWindows& hosts);
     ~QtDesktop() override;
 
     std::int32_t getClientRect(NativeHandle window, ClientRect& rect) override;
@@ -42,7 +41,7 @@ private:
     void hostGone();
 
     QtForms& m_forms;
-    XConnection& m_x11;
+    HostWindows& m_hosts;
     std::int32_t m_style;
     NativeHandle m_parent = 0;
     NativeHandle m_owner = 0;

@@ -1,34 +1,26 @@
 #include "platform/linux/qt/qt_form_window.h"
 
-#include <QBackingStore>
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
-#include <QWindow>
 #include <algorithm>
-#include <iterator>
 
 #include "platform/error_boundary.h"
 #include "platform/linux/qt/check_box.h"
 #include "platform/linux/qt/clickable_label.h"
 #include "platform/linux/qt/pictures.h"
-#include "platform/linux/qt/qt_forms.h"
-#include "platform/linux/qt/qt_monitor_cover.h"
 #include "platform/shared/color.h"
 #include "platform/shared/form_life.h"
 #include "platform/shared/form_rules.h"
-#include "platform/shared/monitor_cover.h"
 
 namespace tessiva {
 namespace {
 
-int toPixels(double twips) { return twipsToPixels(twips, QtForms::pixelsPerTwip()); }
-double toTwips(int pixels) { return pixelsToTwips(pixels, QtForms::pixelsPerTwip()); }
+int toPixels(double twips) { return twipsToPixels(twips, pixelsPerTwip()); }
+double toTwips(int pixels) { return pixelsToTwips(pixels, pixelsPerTwip()); }
 
 std::int16_t buttonCode(Qt::MouseButtons buttons) {
     return tessiva::buttonCode(buttons.testFlag(Qt::LeftButton), buttons.testFlag(Qt::RightButton),
@@ -48,8 +40,8 @@ Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Qt: n
 
 }  // namespace
 
-QtFormWindow::QtFormWindow(QtForms& forms, const FormDefinition& definition, FormEvents& events)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_forms(forms), m_events(events),
+QtFormWindow::QtFormWindow(FormHost& host, const FormDefinition& definition, FormEvents& events)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_host(host), m_events(events),
       m_definitions(definition.controls) {
     // The layer's default font for controls that name none: the desktop dialogs' small
     // sans serif, so that captions fit the places the layout gives them.
@@ -73,7 +65,7 @@ void QtFormWindow::buildControls(const FormDefinition& definition) {
         const ControlDefinition& def = definition.controls[i];
         const auto index = static_cast<ControlIndex>(i);
         const QString caption = QString::fromStdString(def.caption);
-        auto click = [this, index] { guarded(m_forms, [&] { m_events.Control_Click(index); }); };
+        auto click = [this, index] { guarded(m_host.forms(), [&] { m_events.Control_Click(index); }); };
         QWidget* widget = nullptr;
         switch (def.kind) {
         case ControlKind::CommandButton: {
@@ -142,42 +134,29 @@ QWidget* QtFormWindow::control(ControlIndex index) const {
 
 Status QtFormWindow::show() {
     // Once unloaded, the window stays gone: nothing brings the program's one window back.
-    if (WindowPresenter* presenter = m_forms.presenter()) {
-        return unlessGone(gone(), [&] { return presenter->show(*this); });
-    }
-    return unlessGone(gone(), [&] {
-        QWidget::show();
-        if (m_borderStyle == 0 && windowHandle() != nullptr && windowHandle()->parent() == nullptr) {
-            // The saver places its window right after showing it. Until Qt hears where a window
-            // manager put the window, it takes the window to be where it asked, and a move to
-            // there would send nothing: learn the real place first, so that the move goes out.
-            if (const auto placed = m_forms.waitUntilShown(hWnd()); placed && *placed != pos()) move(*placed);
-        }
-        raise();
-        activateWindow();
-        // The first control in the tab order that can take the focus starts with it.
-        if (focusWidget() == nullptr) focusNextChild();
-    });
+    return unlessGone(gone(), [&] { return m_host.presenter().show(*this); });
 }
 
-bool QtFormWindow::gone() const { return !m_forms.loaded(); }
-
-NativeHandle QtFormWindow::hWnd() {
-    if (WindowPresenter* presenter = m_forms.presenter()) return presenter->handle();
-    return static_cast<NativeHandle>(winId());
+void QtFormWindow::focusFirstControl() {
+    // The first control in the tab order that can take the focus starts with it.
+    if (focusWidget() == nullptr) focusNextChild();
 }
+
+bool QtFormWindow::gone() const { return !m_host.loaded(); }
+
+NativeHandle QtFormWindow::hWnd() { return m_host.presenter().handle(*this); }
 
 Status QtFormWindow::setTop(double twips) {
     return unlessGone(gone(), [&] {
         move(frameGeometry().x(), toPixels(twips));
-        followScreenCover();
+        m_host.presenter().placed(*this);
     });
 }
 
 Status QtFormWindow::setLeft(double twips) {
     return unlessGone(gone(), [&] {
         move(toPixels(twips), frameGeometry().y());
-        followScreenCover();
+        m_host.presenter().placed(*this);
     });
 }
 
@@ -186,7 +165,7 @@ Status QtFormWindow::setWidth(double twips) {
     return unlessGone(gone(), [&] {
         const int frame = frameGeometry().width() - width();
         resize(std::max(1, toPixels(twips) - frame), height());
-        followScreenCover();
+        m_host.presenter().placed(*this);
     });
 }
 
@@ -194,23 +173,8 @@ Status QtFormWindow::setHeight(double twips) {
     return unlessGone(gone(), [&] {
         const int frame = frameGeometry().height() - height();
         resize(width(), std::max(1, toPixels(twips) - frame));
-        followScreenCover();
+        m_host.presenter().placed(*this);
     });
-}
-
-// A frameless top-level window that covers a whole screen is a full-screen window, as on a
-// desktop that treats such a window as full-screen: it goes above panels, tells the window
-// manager so, and takes the focus.
-void QtFormWindow::followScreenCover() {
-    if (m_borderStyle != 0 || !isVisible() || windowHandle() == nullptr || windowHandle()->parent() != nullptr) return;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr || frameGeometry() != screen->geometry() || (windowState() & Qt::WindowFullScreen)) return;
-    // Flags on the QWindow change in place; the widget's own setter would recreate the X
-    // window and change the handle the program already knows.
-    windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
-    QWidget::setWindowState(windowState() | Qt::WindowFullScreen);
-    raise();
-    activateWindow();
 }
 
 void QtFormWindow::applyBackground() {
@@ -221,7 +185,7 @@ void QtFormWindow::applyBackground() {
     setAutoFillBackground(true);
 }
 
-bool QtFormWindow::coveredByNativeChild(QPoint at) const { return m_forms.nativeChildAt(*this, at); }
+bool QtFormWindow::coveredByNativeChild(QPoint at) const { return m_host.presenter().videoCovers(*this, at); }
 
 bool QtFormWindow::focusNextPrevChild(bool next) {
     // With no control to move to, Tab is a key like any other and reaches KeyPress.
@@ -285,7 +249,7 @@ Status QtFormWindow::setPicture(PictureId picture) {
     return unlessGone(gone(), [&] {
         m_picture = picturePixmap(picture);
         update();
-        if (WindowPresenter* presenter = m_forms.presenter()) presenter->changed();
+        m_host.presenter().changed(*this);
     });
 }
 
@@ -294,7 +258,7 @@ Status QtFormWindow::setVisible(ControlIndex index, bool visible) {
         QWidget* widget = control(index);
         if (widget == nullptr) return noSuchControl();
         widget->setVisible(visible);
-        if (WindowPresenter* presenter = m_forms.presenter()) presenter->changed();
+        m_host.presenter().changed(*this);
         return Status::success();
     });
 }
@@ -323,7 +287,7 @@ std::int16_t QtFormWindow::value(ControlIndex index) {
 void QtFormWindow::closeEvent(QCloseEvent* event) {
     // The window layer's close command unloads the form; QtForms hides the window itself.
     event->ignore();
-    m_forms.unload();
+    m_host.unload();
 }
 
 void QtFormWindow::paintEvent(QPaintEvent* event) {
@@ -341,9 +305,9 @@ bool QtFormWindow::routeKeyPress(QKeyEvent* event) {
     // KeyPress is for keys that produce a character, control characters included.
     const QString text = event->text();
     if (text.isEmpty()) return false;
-    if (m_forms.reportShowing()) return true;
+    if (m_host.reportShowing()) return true;
     std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
-    guarded(m_forms, [&] { m_events.Form_KeyPress(keyAscii); });
+    guarded(m_host.forms(), [&] { m_events.Form_KeyPress(keyAscii); });
     return true;
 }
 
@@ -352,11 +316,11 @@ bool QtFormWindow::routeKeyPress(QKeyEvent* event) {
 template <class Handler>
 void QtFormWindow::forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler) {
     // Under a run-time error report, input belongs to the report's box.
-    if (m_forms.reportShowing()) return;
+    if (m_host.reportShowing()) return;
     const double twipsPerPixel = toTwips(1);
     const float x = static_cast<float>(twipsPerPixel * at.x());
     const float y = static_cast<float>(twipsPerPixel * at.y());
-    guarded(m_forms, [&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
+    guarded(m_host.forms(), [&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
 }
 
 void QtFormWindow::mousePressEvent(QMouseEvent* event) {
@@ -375,74 +339,8 @@ void QtFormWindow::routeMouseMove(QMouseEvent* event) {
     forwardMouse(event, mapFromGlobal(event->globalPosition()), event->buttons(), &FormEvents::Form_MouseMove);
 }
 
-// Only the saver covers the other monitors, and the video covers it once the clip has
-// prerolled (at most a few seconds) and again after each change of the screen: the look for
-// it starts here, and comes back a few times, further apart each time.
-void QtFormWindow::lookForCoveringVideo() {
-    static constexpr int kLooksMs[] = {250, 500, 1000, 2000, 4000, 8000};
-    if (m_coverLook.interval() == 0) {
-        m_coverLook.setSingleShot(true);
-        QObject::connect(&m_coverLook, &QTimer::timeout, this, [this] {
-            keepPictureOnlyIfSeen();
-            if (++m_coverLooks < static_cast<int>(std::size(kLooksMs))) m_coverLook.start(kLooksMs[m_coverLooks]);
-        });
-    }
-    m_coverLooks = 0;
-    m_coverLook.start(kLooksMs[0]);
-}
-
-// The form's picture (a backing store of the window's size: 33 MB on a 3840x2160 screen)
-// serves nobody while a native child covers all of it. Updates stop and the store shrinks to
-// a pixel; when the form shows again anywhere, updates come back and Qt repaints it whole.
-void QtFormWindow::keepPictureOnlyIfSeen() {
-    if (!isVisible() || width() <= 0 || height() <= 0) return;
-    const int right = width() - 1, bottom = height() - 1;
-    bool covered = true;
-    for (const QPoint at : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(right, bottom),
-                            QPoint(right / 2, bottom / 2)}) {
-        covered = covered && coveredByNativeChild(at);
-    }
-    if (covered && !m_pictureDropped) {
-        setUpdatesEnabled(false);
-        if (QBackingStore* store = backingStore()) store->resize(QSize(1, 1));
-        m_pictureDropped = true;
-    } else if (!covered && m_pictureDropped) {
-        setUpdatesEnabled(true);
-        update();
-        m_pictureDropped = false;
-    }
-}
-
 Status QtFormWindow::coverOtherMonitors() {
-    if (WindowPresenter* presenter = m_forms.presenter()) {
-        return unlessGone(gone(), [&] { return presenter->coverOtherMonitors(); });
-    }
-    return unlessGone(gone(), [&]() -> Status {
-        m_forms.followScreen();
-        lookForCoveringVideo();
-        dropMonitorCovers();
-        const QScreen* primary = QGuiApplication::primaryScreen();
-        if (primary == nullptr) return Status::success();
-        const PixelRect saver{0, 0, primary->geometry().width(), primary->geometry().height()};
-        for (const PixelRect& monitor : monitorsToCover(m_forms.monitors(), saver)) {
-            auto* cover = new QtMonitorCover(*this, QRect(static_cast<int>(monitor.left), static_cast<int>(monitor.top),
-                                                        static_cast<int>(monitor.width), static_cast<int>(monitor.height)));
-            cover->show();
-            m_covers.emplace_back(cover);
-        }
-        if (!m_covers.empty()) {
-            raise();
-            activateWindow();
-        }
-        return Status::success();
-    });
-}
-
-void QtFormWindow::dropMonitorCovers() {
-    for (const QPointer<QWidget>& cover : m_covers) {
-        if (cover != nullptr) cover->deleteLater();
-    }
-    m_covers.clear();
+    return unlessGone(gone(), [&] { return m_host.presenter().coverOtherMonitors(*this); });
 }
 
 }  // namespace tessiva

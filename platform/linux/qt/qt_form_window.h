@@ -1,22 +1,20 @@
 #pragma once
 // Form1's window on Qt Widgets: a top-level QWidget with the definition's controls as
-// (non-native) child widgets, so that the window is one X window whose id is the handle.
-// Its events are routed to the program's handlers through the `guarded` boundary.
+// (non-native) child widgets, so that the window is one native window. The desktop's
+// presenter (window_presenter.h) puts it on the screen and says what its handle is. Its
+// events are routed to the program's handlers through the `guarded` boundary.
 #include <QPixmap>
-#include <QPointer>
-#include <QTimer>
 #include <QWidget>
 #include <vector>
 
 #include "platform/forms.h"
+#include "platform/linux/qt/form_host.h"
 
 namespace tessiva {
 
-class QtForms;
-
 class QtFormWindow final : public QWidget, public FormWindow {
 public:
-    QtFormWindow(QtForms& forms, const FormDefinition& definition, FormEvents& events);
+    QtFormWindow(FormHost& host, const FormDefinition& definition, FormEvents& events);
 
     Status show() override;
     NativeHandle hWnd() override;
@@ -41,13 +39,15 @@ public:
     bool routeKeyPress(QKeyEvent* event);
     void routeMousePress(QMouseEvent* event);
     void routeMouseMove(QMouseEvent* event);
-    void dropMonitorCovers();
+    // After showing: the first control in the tab order that can take the focus takes it.
+    void focusFirstControl();
 
     std::int16_t borderStyle() const { return m_borderStyle; }
     // True where a native child window of another program layer (the video) lies over us.
     bool coveredByNativeChild(QPoint at) const;
     // Where its events go; the forms layer's FormLife runs Form_Unload there.
     FormEvents& events() { return m_events; }
+    FormHost& host() { return m_host; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,29 +59,20 @@ protected:
 
 private:
     QWidget* control(ControlIndex index) const;
-    void lookForCoveringVideo();
-    void keepPictureOnlyIfSeen();
     // Once the form has unloaded, the window stays gone: calls on it do nothing.
     bool gone() const;
     void buildControls(const FormDefinition& definition);
     void applyTabOrder(const FormDefinition& definition);
     void applyBackground();
-    void followScreenCover();
     template <class Handler>
     void forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler);
 
-    QtForms& m_forms;
+    FormHost& m_host;
     FormEvents& m_events;
     std::vector<ControlDefinition> m_definitions;
     std::vector<QWidget*> m_controls;
     QPixmap m_picture;
     std::int16_t m_borderStyle = 0;
-    std::vector<QPointer<QWidget>> m_covers;
-    // The saver's look for a video window covering the whole form: while one does, the form
-    // keeps no picture of itself (see keepPictureOnlyIfSeen).
-    QTimer m_coverLook;
-    int m_coverLooks = 0;
-    bool m_pictureDropped = false;
 };
 
 }  // namespace tessiva

@@ -11,13 +11,13 @@
 #include <cstdlib>
 
 #include "platform/linux/qt/qt_form_window.h"
-#include "platform/shared/follow_screen.h"
 
 #include <glib.h>
 
 namespace tessiva {
 
-QtForms::QtForms(std::string commandLine) : m_commandLine(std::move(commandLine)) {
+QtForms::QtForms(std::string commandLine, WindowPresenter& presenter)
+    : m_commandLine(std::move(commandLine)), m_presenter(presenter) {
     // Without GLib's context to poll, the timer's firing is what ends a yield's wait.
     m_wakeUp.setSingleShot(true);
     m_wakeUp.setTimerType(Qt::PreciseTimer);
@@ -35,7 +35,7 @@ void QtForms::load(const FormDefinition& definition, FormEvents& events) {
     events.Form_Load();
 }
 
-double QtForms::pixelsPerTwip() {
+double pixelsPerTwip() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
     return dpi / 1440.0;
@@ -97,7 +97,7 @@ void QtForms::yield(std::chrono::milliseconds longestWait) {
 void QtForms::showReportBox(const std::string& text) {
     if (QApplication::instance() == nullptr) return;
     // Surfaces of ours over everything would hide the box.
-    if (m_presenter != nullptr) m_presenter->hide();
+    m_presenter.giveWayToReport();
     // Over a hidden pointer the box would be unusable; an override on top of the stack wins
     // until the process ends.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -111,58 +111,9 @@ void QtForms::terminateProcess(int status) { std::_Exit(status); }
 
 void QtForms::unload() {
     if (m_window == nullptr || !m_life.unload(*this, m_window->events())) return;
-    m_window->dropMonitorCovers();
-    if (m_presenter != nullptr) m_presenter->hide();
+    m_presenter.hide();
     m_window->hide();
     if (m_running) QCoreApplication::exit(0);
-}
-
-bool QtForms::nativeChildAt(const QWidget& window, QPoint at) const {
-    if (!m_nativeChildProbe || !window.testAttribute(Qt::WA_WState_Created)) return false;
-    return m_nativeChildProbe(static_cast<NativeHandle>(window.winId()), at.x(), at.y());
-}
-
-std::vector<PixelRect> QtForms::monitors() const {
-    std::vector<PixelRect> found = m_monitorProbe ? m_monitorProbe() : std::vector<PixelRect>{};
-    if (found.empty()) {
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            const QRect g = screen->geometry();
-            found.push_back(PixelRect{g.x(), g.y(), g.width(), g.height()});
-        }
-    }
-    return found;
-}
-
-void QtForms::followScreen() {
-    if (m_screenSettled.interval() > 0) return;  // already following
-    // Long enough for Qt to take in a new screen before the window asks for its size, and
-    // for a burst of changes (a monitor going, another taking its place) to end.
-    m_screenSettled.setSingleShot(true);
-    m_screenSettled.setInterval(150);
-    QObject::connect(&m_screenSettled, &QTimer::timeout, [this] {
-        if (loaded() && m_window != nullptr) coverScreenAgain(*this, *m_window);
-    });
-    const auto changed = [this] { m_screenSettled.start(); };
-    const auto watchScreen = [this, changed](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, &m_screenSettled, changed);
-    };
-    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (app != nullptr) {
-        QObject::connect(app, &QGuiApplication::screenAdded, &m_screenSettled, [watchScreen, changed](QScreen* screen) {
-            watchScreen(screen);
-            changed();
-        });
-        QObject::connect(app, &QGuiApplication::screenRemoved, &m_screenSettled, changed);
-        QObject::connect(app, &QGuiApplication::primaryScreenChanged, &m_screenSettled, changed);
-    }
-    const int fd = m_screenWatch.start ? m_screenWatch.start() : -1;
-    if (fd >= 0) {
-        m_screenNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(m_screenNotifier.get(), &QSocketNotifier::activated, &m_screenSettled, [this] {
-            if (m_screenWatch.changed()) m_screenSettled.start();
-        });
-    }
 }
 
 void QtForms::runUntilUnloaded() {

@@ -1,8 +1,13 @@
 #pragma once
-// Shows the form's window where Qt's own windows can't go: over every output on Wayland, as
-// layer surfaces of our own. With a presenter, the QWidget is never shown itself; it stays
-// the form's state (controls, values, pictures), the presenter draws it and routes the
-// input from its surfaces back to it. Interface thread.
+// How Form1's window reaches the screen on the desktop the program runs on: as Qt's own
+// window (qt_window_presenter.h), on X11 with the desktop's monitors, covers and window
+// manager (x11_presenter.h), or, where Qt's windows can't go over every output on Wayland,
+// as surfaces of our own (layer_saver.h, xdg_saver.h). The QWidget stays the form's state
+// (controls, values, pictures) whichever shows it; a presenter that draws it elsewhere routes
+// the input from its surfaces back to it. One presenter per program, chosen with the desktop.
+// Interface thread.
+#include <QPoint>
+
 #include "platform/basic_types.h"
 #include "platform/status.h"
 
@@ -15,12 +20,18 @@ public:
     virtual ~WindowPresenter() = default;
     virtual Status show(QtFormWindow& window) = 0;
     // The handle the program sees as the window's (the video's owner names it).
-    virtual NativeHandle handle() = 0;
-    virtual Status coverOtherMonitors() = 0;
-    // The window's look changed (a control shown or hidden, a new picture): draw it again.
-    virtual void changed() = 0;
-    // Takes everything off the screen: the form unloaded, or a report must be seen.
+    virtual NativeHandle handle(QtFormWindow& window) = 0;
+    virtual Status coverOtherMonitors(QtFormWindow& window) = 0;
+    // The program placed or sized the window.
+    virtual void placed(QtFormWindow&) {}
+    // The window's look changed (a control shown or hidden, a new picture).
+    virtual void changed(QtFormWindow&) {}
+    // True where a native window of another program layer (the video) lies over the point.
+    virtual bool videoCovers(const QtFormWindow&, QPoint) const { return false; }
+    // Takes everything off the screen: the form unloaded.
     virtual void hide() = 0;
+    // A run-time error report is about to show: whatever would hide its box goes.
+    virtual void giveWayToReport() { hide(); }
 };
 
 }  // namespace tessiva

@@ -7,6 +7,7 @@
 #include "platform/linux/qt/qt_form_window.h"
 #include "platform/linux/qt/qt_frame_picture.h"
 #include "platform/linux/qt/qt_monitor_cover.h"
+#include "platform/shared/cover_plan.h"
 
 namespace tessiva {
 namespace {
@@ -17,6 +18,8 @@ void fullScreenOn(QWidget& window, QScreen* screen) {
     if (screen != nullptr && window.windowHandle() != nullptr) window.windowHandle()->setScreen(screen);
     window.showFullScreen();
 }
+
+PixelRect rectOf(const QRect& r) { return PixelRect{r.x(), r.y(), r.width(), r.height()}; }
 
 }  // namespace
 
@@ -29,7 +32,7 @@ XdgSaver::XdgSaver(FrameTargets& targets) : m_targets(targets) {
 
 XdgSaver::~XdgSaver() { m_targets.remove(handle()); }
 
-NativeHandle XdgSaver::handle() { return reinterpret_cast<NativeHandle>(this); }
+NativeHandle XdgSaver::handle() const { return reinterpret_cast<NativeHandle>(this); }
 
 Status XdgSaver::show(QtFormWindow& window) {
     m_window = &window;
@@ -44,7 +47,7 @@ Status XdgSaver::show(QtFormWindow& window) {
     return Status::success();
 }
 
-Status XdgSaver::coverOtherMonitors() {
+Status XdgSaver::coverOtherMonitors(QtFormWindow&) {
     m_wantCovers = true;
     syncCovers();
     return Status::success();
@@ -57,8 +60,12 @@ void XdgSaver::syncCovers() {
     m_covers.clear();
     if (!m_wantCovers || m_window == nullptr || !m_window->isVisible()) return;
     const QScreen* playing = m_window->screen();
-    for (QScreen* screen : QGuiApplication::screens()) {
-        if (screen == playing) continue;
+    if (playing == nullptr) return;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::vector<PixelRect> rects;
+    for (const QScreen* screen : screens) rects.push_back(rectOf(screen->geometry()));
+    for (const std::size_t i : coverPlan(rects, rectOf(playing->geometry()))) {
+        QScreen* screen = screens[static_cast<qsizetype>(i)];
         auto* cover = new QtMonitorCover(*m_window, screen->geometry());
         fullScreenOn(*cover, screen);
         m_covers.emplace_back(cover);

@@ -25,12 +25,12 @@ public:
     ~XdgSaver() override;
 
     Status show(QtFormWindow& window) override;
-    NativeHandle handle() override;
-    Status coverOtherMonitors() override;
-    void changed() override {}
+    NativeHandle handle(QtFormWindow&) override { return handle(); }
+    Status coverOtherMonitors(QtFormWindow& window) override;
     void hide() override;
 
 private:
+    NativeHandle handle() const;
     void syncCovers();
 
     FrameTargets& m_targets;

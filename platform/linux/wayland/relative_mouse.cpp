@@ -2,12 +2,11 @@
 #include "platform/linux/wayland/relative_mouse.h"
 
 #include "platform/linux/wayland/wayland_seat.h"
-#include "platform/linux/x11/xinput/raw_mouse_watcher.h"
 
 namespace tessiva {
 
-XInputMouse::Feed relativeMouseFeed(WaylandSeat& seat) {
-    return [&seat](RawMouseListener& device, std::shared_ptr<void>& keep) {
+MouseFeed relativeMouseFeed(WaylandSeat& seat) {
+    return [&seat](MouseFeedListener& device, std::shared_ptr<void>& keep) {
         WaylandSeat::Listener& listener = seat.listener();
         // Each event is a batch of its own: the program hears of it at once.
         listener.relativeMotion = [&device](double dx, double dy, std::uint32_t time) {

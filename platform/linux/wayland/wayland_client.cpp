@@ -8,8 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/linux/x11/x_errors.h"
+#include "platform/linux/process/display_lost.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 // The protocol names a parameter "namespace", which C++ keeps for itself.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -26,14 +27,16 @@ const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 
 void onGeometry(void* data, wl_output* output, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t, std::int32_t,
                 const char*, const char*, std::int32_t) {
-    if (auto* described = static_cast<WaylandClient*>(data)->outputOf(output)) {
+    auto* described = static_cast<WaylandClient*>(data)->outputOf(output);
+    if (described != nullptr && described->xdgOutput == nullptr) {
         described->x = x;
         described->y = y;
     }
 }
 void onMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t) {
     if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
-    if (auto* described = static_cast<WaylandClient*>(data)->outputOf(output)) {
+    auto* described = static_cast<WaylandClient*>(data)->outputOf(output);
+    if (described != nullptr && described->xdgOutput == nullptr) {
         described->width = width;
         described->height = height;
     }
@@ -46,6 +49,26 @@ void onDone(void* data, wl_output* output) {
 void onScale(void*, wl_output*, std::int32_t) {}
 void onText(void*, wl_output*, const char*) {}
 const wl_output_listener kOutputListener{onGeometry, onMode, onDone, onScale, onText, onText};
+
+// The output's place and size in the compositor's layout, in surface pixels.
+WaylandClient::Output* outputOfXdg(void* data, zxdg_output_v1* xdgOutput) {
+    return static_cast<WaylandClient*>(data)->outputOfXdg(xdgOutput);
+}
+void onLogicalPosition(void* data, zxdg_output_v1* xdgOutput, std::int32_t x, std::int32_t y) {
+    if (auto* described = outputOfXdg(data, xdgOutput)) {
+        described->x = x;
+        described->y = y;
+    }
+}
+void onLogicalSize(void* data, zxdg_output_v1* xdgOutput, std::int32_t width, std::int32_t height) {
+    if (auto* described = outputOfXdg(data, xdgOutput)) {
+        described->width = width;
+        described->height = height;
+    }
+}
+void onXdgDone(void*, zxdg_output_v1*) {}
+void onXdgText(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgOutputListener{onLogicalPosition, onLogicalSize, onXdgDone, onXdgText, onXdgText};
 
 // The connection as a GLib source: prepare announces a read, check reads or cancels, and
 // dispatch runs the listeners of whatever came in.
@@ -72,18 +95,18 @@ gboolean checkSource(GSource* base) {
     const GIOCondition ready = g_source_query_unix_fd(base, source->tag);
     if (!source->reading) return TRUE;
     source->reading = false;
-    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) x11::displayLost();
+    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) displayLost();
     if ((ready & G_IO_IN) == 0) {
         wl_display_cancel_read(source->display);
         return FALSE;
     }
-    if (wl_display_read_events(source->display) < 0) x11::displayLost();
+    if (wl_display_read_events(source->display) < 0) displayLost();
     return TRUE;
 }
 
 gboolean dispatchSource(GSource* base, GSourceFunc, gpointer) {
     auto* source = reinterpret_cast<ConnectionSource*>(base);
-    if (wl_display_dispatch_pending(source->display) < 0) x11::displayLost();
+    if (wl_display_dispatch_pending(source->display) < 0) displayLost();
     return G_SOURCE_CONTINUE;
 }
 
@@ -144,7 +167,7 @@ void WaylandClient::flush() {
 }
 
 void WaylandClient::roundtrip() {
-    if (wl_display_roundtrip(m_display) < 0) x11::displayLost();
+    if (wl_display_roundtrip(m_display) < 0) displayLost();
 }
 
 void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
@@ -163,18 +186,37 @@ void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const
     } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
         m_relativePointers =
             static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+        // Version 2 still ends each description with its own "done", which the output's
+        // "done" follows; the outputs already listed learn their place now.
+        m_xdgOutputs = static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 2));
+        for (Output& output : m_outputs) describeInLayout(output);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
         Output output;
         output.name = name;
         output.output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
-        m_outputs.push_back(output);
         wl_output_add_listener(output.output, &kOutputListener, this);
+        describeInLayout(output);
+        m_outputs.push_back(output);
     }
+}
+
+void WaylandClient::describeInLayout(Output& output) {
+    if (m_xdgOutputs == nullptr || output.xdgOutput != nullptr) return;
+    output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(m_xdgOutputs, output.output);
+    zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, this);
+}
+
+WaylandClient::Output* WaylandClient::outputOfXdg(zxdg_output_v1* xdgOutput) {
+    const auto found =
+        std::find_if(m_outputs.begin(), m_outputs.end(), [&](const Output& o) { return o.xdgOutput == xdgOutput; });
+    return found == m_outputs.end() ? nullptr : &*found;
 }
 
 void WaylandClient::globalRemoved(std::uint32_t name) {
     const auto gone = std::find_if(m_outputs.begin(), m_outputs.end(), [&](const Output& o) { return o.name == name; });
     if (gone == m_outputs.end()) return;
+    if (gone->xdgOutput != nullptr) zxdg_output_v1_destroy(gone->xdgOutput);
     wl_output_destroy(gone->output);
     m_outputs.erase(gone);
     if (m_outputsChanged) m_outputsChanged();

@@ -10,7 +10,9 @@
 // - A thread that reads the socket announces it with wl_display_prepare_read and then either
 //   reads or cancels: a GLib source's prepare and check are that pair.
 // - wl_output (version 2 and later) ends each description with "done"; sizes come from the
-//   mode marked current.
+//   mode marked current. Its geometry's x and y are no place in the layout on every
+//   compositor (wlroots sends 0, 0 for every output): xdg-output's logical position and size
+//   are, where the compositor offers it (sway, KDE, GNOME do).
 // Failures: connect() answers a Status naming what is missing.
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,8 @@ struct wl_seat;
 struct wl_output;
 struct zwlr_layer_shell_v1;
 struct zwp_relative_pointer_manager_v1;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 
 namespace tessiva {
 
@@ -34,6 +38,7 @@ public:
     struct Output {
         wl_output* output = nullptr;
         std::uint32_t name = 0;  // the global's name: stable while the output lives
+        zxdg_output_v1* xdgOutput = nullptr;  // its place in the layout, where offered
         int x = 0, y = 0;        // in the compositor's layout
         int width = 0, height = 0;
         bool described = false;  // a "done" has come: the numbers above are whole
@@ -76,9 +81,12 @@ public:
     void globalAdded(wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version);
     void globalRemoved(std::uint32_t name);
     Output* outputOf(wl_output* output);
+    Output* outputOfXdg(zxdg_output_v1* xdgOutput);
     void outputDescribed();
 
 private:
+    void describeInLayout(Output& output);
+
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
@@ -88,6 +96,7 @@ private:
     std::uint32_t m_seatVersion = 0;
     zwlr_layer_shell_v1* m_layerShell = nullptr;
     zwp_relative_pointer_manager_v1* m_relativePointers = nullptr;
+    zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     std::vector<Output> m_outputs;
     std::function<void()> m_outputsChanged;
     bool m_connected = false;

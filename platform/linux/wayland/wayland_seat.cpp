@@ -73,8 +73,8 @@ void onRelativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t timeHi
 }
 const zwp_relative_pointer_v1_listener kRelativeListener{onRelativeMotion};
 
-int maskOf(int xButton) {
-    switch (xButton) {
+int maskOf(int button) {
+    switch (button) {
     case 1: return 1;
     case 3: return 2;
     case 2: return 4;
@@ -84,7 +84,7 @@ int maskOf(int xButton) {
 
 }  // namespace
 
-int xButtonOf(std::uint32_t evdevButton) {
+int mouseButtonOf(std::uint32_t evdevButton) {
     switch (evdevButton) {
     case BTN_LEFT: return 1;
     case BTN_MIDDLE: return 2;
@@ -184,15 +184,15 @@ void WaylandSeat::pointerMoved(double x, double y) {
 }
 
 void WaylandSeat::button(std::uint32_t time, std::uint32_t button, std::uint32_t state) {
-    const int xButton = xButtonOf(button);
+    const int number = mouseButtonOf(button);
     const bool down = state == WL_POINTER_BUTTON_STATE_PRESSED;
     if (down) {
-        m_buttons |= maskOf(xButton);
+        m_buttons |= maskOf(number);
     } else {
-        m_buttons &= ~maskOf(xButton);
+        m_buttons &= ~maskOf(number);
     }
-    if (m_listener.rawButton && xButton != 0) m_listener.rawButton(xButton, down, time);
-    if (down && m_under != nullptr && m_listener.pressed) m_listener.pressed(m_under, m_x, m_y, maskOf(xButton));
+    if (m_listener.rawButton && number != 0) m_listener.rawButton(number, down, time);
+    if (down && m_under != nullptr && m_listener.pressed) m_listener.pressed(m_under, m_x, m_y, maskOf(number));
 }
 
 void WaylandSeat::relative(double dx, double dy, std::uint32_t time) {

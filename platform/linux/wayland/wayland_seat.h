@@ -28,22 +28,22 @@ namespace tessiva {
 
 class WaylandClient;
 
-// X's button numbers for the evdev codes above (1 left, 2 middle, 3 right, 8 and 9 the side
-// buttons); 0 for others.
-int xButtonOf(std::uint32_t evdevButton);
+// The buffered mouse's button numbers for the evdev codes above (1 left, 2 middle, 3 right,
+// 8 and 9 the side buttons); 0 for others.
+int mouseButtonOf(std::uint32_t evdevButton);
 
 class WaylandSeat {
 public:
     struct Listener {
         // A key went down; `text` is what it types (UTF-8), empty for a key that types none.
         std::function<void(const std::string& text)> keyPressed;
-        // Pointer over one of our surfaces, in that surface's pixels; `buttons` as X's mask
+        // Pointer over one of our surfaces, in that surface's pixels; `buttons` as the mask
         // of 1 left, 2 right, 4 middle.
         std::function<void(wl_surface* surface, double x, double y, int buttons)> moved;
         std::function<void(wl_surface* surface, double x, double y, int button)> pressed;
         // For the buffered mouse: deltas and buttons with the event's time in milliseconds.
         std::function<void(double dx, double dy, std::uint32_t time)> relativeMotion;
-        std::function<void(int xButton, bool pressed, std::uint32_t time)> rawButton;
+        std::function<void(int button, bool pressed, std::uint32_t time)> rawButton;
     };
 
     explicit WaylandSeat(WaylandClient& client);

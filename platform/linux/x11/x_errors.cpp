@@ -2,11 +2,10 @@
 
 #include <X11/Xlib.h>
 
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
-#include <cstdlib>
+
+#include "platform/linux/process/display_lost.h"
 
 namespace tessiva::x11 {
 namespace {
@@ -39,26 +38,12 @@ CheckedDisplay* claimSlot(Display* display) {
 
 int handleIoError(Display*) noexcept { displayLost(); }
 
-void exitAsDisplayLost() { displayLost(); }
-
 }  // namespace
 
 void installErrorHandler() {
     XSetErrorHandler(handleError);
     XSetIOErrorHandler(handleIoError);
 }
-
-void displayLost() {
-    static std::atomic<bool> told{false};
-    if (!told.exchange(true)) {
-        // write(2): another thread may hold stdio's lock at this moment.
-        constexpr char kMessage[] = "Tessiva: the display went away.\n";
-        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
-    }
-    std::_Exit(1);
-}
-
-void treatLibraryExitAsDisplayLost() { std::atexit(exitAsDisplayLost); }
 
 bool refused(Display* display, const std::function<void()>& requests) {
     XSync(display, False);  // earlier errors are not this call's

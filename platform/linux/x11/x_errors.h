@@ -23,21 +23,9 @@ using Display = struct _XDisplay;
 namespace tessiva::x11 {
 
 // Installs the error handler, and the I/O error handler that ends the program when a
-// connection is lost; safe to call again. The first call comes before any thread of ours, the
+// connection is lost (process/display_lost.h); safe to call again. The first call comes before any thread of ours, the
 // media framework's included, opens a connection.
 void installErrorHandler();
-
-// The display is gone (the X server or the Wayland compositor died, or our connection to it
-// broke): nothing can be shown any more, not even a report. Ends the process at once with
-// status 1, from whichever thread notices first, without a destructor or exit handler: a
-// second thread that notices meanwhile ends the same process the same way.
-[[noreturn]] void displayLost();
-
-// From now on an exit() from a library counts as a lost display. Qt's xcb plugin calls
-// exit(1) when its connection breaks, while the video's threads still use theirs; exit's
-// teardown on one thread under those threads corrupted the heap. The program itself never
-// calls exit(), so this is registered last, once the window system is up, and runs first.
-void treatLibraryExitAsDisplayLost();
 
 // Runs `requests` on `display` synchronously and says whether the server refused one of
 // them. Thread-safe across displays; one display is checked by one thread at a time.

@@ -12,7 +12,7 @@
 #include "platform/shared/form_life.h"
 #include "platform/shared/follow_screen.h"
 #include "platform/shared/form_rules.h"
-#include "platform/shared/monitor_cover.h"
+#include "platform/shared/cover_plan.h"
 #include "platform/windows/com/hresult_text.h"
 #include "platform/windows/win32/win32_form_window.h"
 #include "platform/windows/win32/win32_forms.h"
@@ -228,7 +228,8 @@ Status Win32FormWindow::coverOtherMonitors() {
         std::vector<PixelRect> monitors;
         EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&monitors));
         const PixelRect saver{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        for (const PixelRect& monitor : monitorsToCover(monitors, saver)) {
+        for (const std::size_t index : coverPlan(monitors, saver)) {
+            const PixelRect& monitor = monitors[index];
             // Owned by the saver's window: above it in the topmost band, gone with it, and no
             // button of its own on the taskbar.
             HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, L"", WS_POPUP,

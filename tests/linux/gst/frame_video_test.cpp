@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/linux/gst/frame_video_surface.h"
 #include "platform/linux/gst/gst_media.h"
 #include "tests/linux/gst/media_fixture.h"
 
@@ -67,7 +68,7 @@ TEST(FrameVideo, PicturesReachTheOwnersSurfaceScaledWithTheAspectKeptAndStopWhen
     RecordingTarget target;
     const NativeHandle owner = 0x5e7;
     targets.add(owner, target);
-    GstMedia media(&targets);
+    GstMedia media(pictureVideo(targets));
     std::shared_ptr<MediaControl> control;
     std::shared_ptr<VideoWindow> window;
     std::shared_ptr<MediaPosition> position;

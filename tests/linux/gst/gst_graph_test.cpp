@@ -9,6 +9,7 @@
 
 #include "platform/linux/gst/gst_graph.h"
 #include "platform/linux/gst/gst_media.h"
+#include "platform/linux/gst/x_video_surface.h"
 #include "tests/linux/gst/media_fixture.h"
 
 namespace tessiva {
@@ -69,7 +70,7 @@ protected:
     }
 
     mediatest::TestDisplay m_x;
-    GstMedia m_media;
+    GstMedia m_media{xWindowVideo()};
     std::shared_ptr<MediaControl> m_control;
     std::shared_ptr<BasicAudio> m_audio;
     std::shared_ptr<VideoWindow> m_window;
@@ -345,7 +346,7 @@ TEST(GstGraphTeardown, TheLastReferenceTakesThePipelineAndTheWindowAlong) {
     ASSERT_FALSE(clips().folder.empty());
     mediatest::TestDisplay x;
     ASSERT_TRUE(x.ok());
-    GstMedia media;
+    GstMedia media(xWindowVideo());
     const unsigned long owner = x.createOwner(320, 240);
     const auto playOnce = [&] {
         std::shared_ptr<MediaControl> control;

@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "platform/linux/qt/qt_forms.h"
+#include "platform/linux/qt/qt_window_presenter.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ protected:
         // One application per process, whichever test makes it first.
         if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
     }
-    tessiva::QtForms forms{""};
+    tessiva::QtWindowPresenter presenter;
+    tessiva::QtForms forms{"", presenter};
 };
 
 TEST_F(QtFormsYield, RunsEverythingPendingInOneCall) {

@@ -8,6 +8,8 @@
 
 #include "platform/linux/qt/qt_form_window.h"
 #include "platform/linux/qt/qt_forms.h"
+#include "platform/linux/qt/qt_window_presenter.h"
+#include "platform/linux/qt/saver_picture.h"
 
 namespace tessiva {
 namespace {
@@ -43,11 +45,12 @@ TEST(SaverPicture, DroppedWhileTheVideoCoversTheWholeWindowAndBackOnceAnyOfItSho
     // One application per process, whichever test makes it first.
     if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
 
-    QtForms forms("/S");
+    QtWindowPresenter presenter;
+    QtForms forms("/S", presenter);
     bool covered = false;
     int cornerAsked = 0;
-    forms.setNativeChildProbe([&](NativeHandle, int x, int y) {
-        if (x == 0 && y == 0) ++cornerAsked;
+    SaverPicture picture([&](const QWidget&, QPoint at) {
+        if (at == QPoint(0, 0)) ++cornerAsked;
         return covered;
     });
     FormDefinition definition;
@@ -58,7 +61,7 @@ TEST(SaverPicture, DroppedWhileTheVideoCoversTheWholeWindowAndBackOnceAnyOfItSho
     forms.load(definition, events);
     QtFormWindow& window = *forms.window();
     ASSERT_TRUE(window.show().ok());
-    ASSERT_TRUE(window.coverOtherMonitors().ok());  // only the saver asks for covers
+    picture.lookFrom(window);  // as the saver's covers start it
     const auto storeSize = [&] { return window.backingStore() != nullptr ? window.backingStore()->size() : QSize(); };
 
     // Nothing covers it yet: the picture stays, however often it is looked at.
@@ -71,7 +74,7 @@ TEST(SaverPicture, DroppedWhileTheVideoCoversTheWholeWindowAndBackOnceAnyOfItSho
 
     // The screen changed (the saver covers it again), and the video doesn't follow at once.
     covered = false;
-    ASSERT_TRUE(window.coverOtherMonitors().ok());
+    picture.lookFrom(window);
     ASSERT_TRUE(processUntil([&] { return storeSize() == window.size(); }, 3000));
     EXPECT_TRUE(window.updatesEnabled());
 }

@@ -66,7 +66,7 @@ namespace {
 constexpr int kMaxBatch = 64;
 
 // Reports one event if it is a raw mouse event of ours; says whether it was.
-bool report(Display* display, int opcode, XEvent& event, RawMouseListener& listener) {
+bool report(Display* display, int opcode, XEvent& event, MouseFeedListener& listener) {
     XGenericEventCookie& cookie = event.xcookie;
     if (cookie.type != GenericEvent || cookie.extension != opcode) return false;
     if (XGetEventData(display, &cookie) == 0) return false;
@@ -92,7 +92,7 @@ bool report(Display* display, int opcode, XEvent& event, RawMouseListener& liste
     return reported;
 }
 
-void watch(RawMouseWatcher::Connection& connection, RawMouseListener& listener) {
+void watch(RawMouseWatcher::Connection& connection, MouseFeedListener& listener) {
     Display* display = connection.display;
     pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {connection.wake[0], POLLIN, 0}};
     while (!connection.stop) {
@@ -136,7 +136,7 @@ std::pair<double, double> rawMotionAxes(std::span<const unsigned char> mask, con
     return {axis[0], axis[1]};
 }
 
-Status RawMouseWatcher::start(RawMouseListener& listener, std::unique_ptr<RawMouseWatcher>& out) try {
+Status RawMouseWatcher::start(MouseFeedListener& listener, std::unique_ptr<RawMouseWatcher>& out) try {
     auto connection = std::make_shared<Connection>();
     connection->display = XOpenDisplay(nullptr);
     if (connection->display == nullptr) {
@@ -203,6 +203,15 @@ RawMouseWatcher::~RawMouseWatcher() {
     } else {
         m_thread.join();
     }
+}
+
+MouseFeed xinputMouseFeed() {
+    return [](MouseFeedListener& device, std::shared_ptr<void>& keep) {
+        std::unique_ptr<RawMouseWatcher> watcher;
+        Status status = RawMouseWatcher::start(device, watcher);
+        keep = std::move(watcher);
+        return status;
+    };
 }
 
 }  // namespace tessiva

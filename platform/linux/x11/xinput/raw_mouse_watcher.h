@@ -1,6 +1,7 @@
 #pragma once
 // A thread with an X connection of its own that watches the system mouse through XInput2 raw
-// events and reports them, as plain numbers, to a listener on that thread. Grabs nothing.
+// events and reports them, as plain numbers, to a listener on that thread: the buffered
+// mouse's feed on X11. Grabs nothing. X's physical button numbers are the buffered mouse's.
 // This header stays free of X's headers (they define Status, Bool, None... as macros); only
 // raw_mouse_watcher.cpp includes them.
 #include <cstdint>
@@ -9,31 +10,23 @@
 #include <thread>
 #include <utility>
 
+#include "platform/linux/mouse/mouse_feed.h"
 #include "platform/status.h"
 
 namespace tessiva {
-
-// Called on the watcher's thread only. Nothing may throw out of these.
-class RawMouseListener {
-public:
-    virtual ~RawMouseListener() = default;
-    // The device's own, unaccelerated deltas; 0 for an axis the event doesn't carry.
-    virtual void rawMotion(double dx, double dy, std::uint32_t time) = 0;
-    // X's physical button number, before any remapping.
-    virtual void rawButton(int button, bool pressed, std::uint32_t time) = 0;
-    // After each run of events read together: the moment to tell the program.
-    virtual void rawBatchEnd() = 0;
-};
 
 // The x and y deltas of a raw motion event: `mask` says which valuators it carries and
 // `values` holds just those, in ascending valuator order. 0 for an axis that isn't there.
 std::pair<double, double> rawMotionAxes(std::span<const unsigned char> mask, const double* values);
 
+// The buffered mouse's feed on X11: a watcher of its own for each device.
+MouseFeed xinputMouseFeed();
+
 class RawMouseWatcher {
 public:
     // Opens the display named by DISPLAY, checks for XInput2 2.2, selects the raw mouse events
     // on the root window and starts the thread.
-    static Status start(RawMouseListener& listener, std::unique_ptr<RawMouseWatcher>& out);
+    static Status start(MouseFeedListener& listener, std::unique_ptr<RawMouseWatcher>& out);
 
     RawMouseWatcher(const RawMouseWatcher&) = delete;
     RawMouseWatcher& operator=(const RawMouseWatcher&) = delete;

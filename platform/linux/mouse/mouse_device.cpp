@@ -1,4 +1,4 @@
-#include "platform/linux/x11/xinput/mouse_device.h"
+#include "platform/linux/mouse/mouse_device.h"
 
 #include <utility>
 
@@ -11,7 +11,7 @@ constexpr std::int32_t kExclusive = 1;
 constexpr std::int32_t kForeground = 4;
 constexpr std::int32_t kNoWinKey = 16;
 
-Status busy() { return Status::failure(MouseDevice::kAcquired, "X11: the mouse is acquired; that can't change now"); }
+Status busy() { return Status::failure(MouseDevice::kAcquired, "Mouse: the mouse is acquired; that can't change now"); }
 
 }  // namespace
 
@@ -23,7 +23,7 @@ void MouseDevice::attach(std::shared_ptr<void> feed) { m_feed = std::move(feed);
 
 Status MouseDevice::setCommonDataFormat(std::int32_t format) {
     if (format != dinput::kDiFormatMouse) {
-        return Status::failure(Status::kInvalidArgument, "X11: the mouse only speaks the mouse data format");
+        return Status::failure(Status::kInvalidArgument, "Mouse: the mouse only speaks the mouse data format");
     }
     const std::lock_guard lock(m_mutex);
     if (m_acquired) return busy();
@@ -38,10 +38,10 @@ Status MouseDevice::setCooperativeLevel(NativeHandle, std::int32_t flags) {
     const bool background = (flags & dinput::kDisclBackground) != 0;
     const std::int32_t known = kExclusive | dinput::kDisclNonExclusive | kForeground | dinput::kDisclBackground | kNoWinKey;
     if (exclusive == shared || foreground == background || (flags & ~known) != 0) {
-        return Status::failure(Status::kInvalidArgument, "X11: the mouse's cooperative level " + std::to_string(flags) + " is not valid");
+        return Status::failure(Status::kInvalidArgument, "Mouse: the mouse's cooperative level " + std::to_string(flags) + " is not valid");
     }
     if (exclusive) {
-        return Status::failure(Status::kNotImplemented, "X11: the mouse can only be shared (kDisclNonExclusive), not taken exclusively");
+        return Status::failure(Status::kNotImplemented, "Mouse: the mouse can only be shared (kDisclNonExclusive), not taken exclusively");
     }
     const std::lock_guard lock(m_mutex);
     if (m_acquired) return busy();
@@ -50,10 +50,10 @@ Status MouseDevice::setCooperativeLevel(NativeHandle, std::int32_t flags) {
 
 Status MouseDevice::setProperty(const std::string& guid, const DiPropLong& property) {
     if (!sameName(guid, "DIPROP_BUFFERSIZE")) {
-        return Status::failure(Status::kNotImplemented, "X11: the mouse has no property " + guid);
+        return Status::failure(Status::kNotImplemented, "Mouse: the mouse has no property " + guid);
     }
     if (property.lHow != dinput::kDiphDevice || property.lObj != 0 || property.lData < 0) {
-        return Status::failure(Status::kInvalidArgument, "X11: the buffer size is set for the whole device, to 0 or more");
+        return Status::failure(Status::kInvalidArgument, "Mouse: the buffer size is set for the whole device, to 0 or more");
     }
     const std::lock_guard lock(m_mutex);
     if (m_acquired) return busy();
@@ -66,7 +66,7 @@ Status MouseDevice::setEventNotification(std::int32_t eventHandle) {
     if (eventHandle != 0) {
         callback = m_events->find(eventHandle);
         if (callback == nullptr) {
-            return Status::failure(Status::kInvalidArgument, "X11: " + std::to_string(eventHandle) + " is no event of ours");
+            return Status::failure(Status::kInvalidArgument, "Mouse: " + std::to_string(eventHandle) + " is no event of ours");
         }
     }
     const std::lock_guard lock(m_mutex);
@@ -79,7 +79,7 @@ Status MouseDevice::setEventNotification(std::int32_t eventHandle) {
 Status MouseDevice::acquire() {
     const std::lock_guard lock(m_mutex);
     if (!m_formatSet) {
-        return Status::failure(Status::kInvalidArgument, "X11: the mouse needs its data format before it is acquired");
+        return Status::failure(Status::kInvalidArgument, "Mouse: the mouse needs its data format before it is acquired");
     }
     m_acquired = true;
     return Status::success();
@@ -88,10 +88,10 @@ Status MouseDevice::acquire() {
 Status MouseDevice::getDeviceData(std::span<DeviceObjectData> records, std::int32_t flags, std::int32_t& count) {
     count = 0;
     if ((flags & ~kPeek) != 0) {
-        return Status::failure(Status::kInvalidArgument, "X11: unknown flags for reading the mouse's records");
+        return Status::failure(Status::kInvalidArgument, "Mouse: unknown flags for reading the mouse's records");
     }
     const std::lock_guard lock(m_mutex);
-    if (!m_acquired) return Status::failure(kNotAcquired, "X11: the mouse is not acquired");
+    if (!m_acquired) return Status::failure(kNotAcquired, "Mouse: the mouse is not acquired");
     count = static_cast<std::int32_t>(m_records.take(records, flags == kPeek));
     return Status::success();
 }

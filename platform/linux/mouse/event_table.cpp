@@ -1,4 +1,4 @@
-#include "platform/linux/x11/xinput/event_table.h"
+#include "platform/linux/mouse/event_table.h"
 
 #include <atomic>
 

@@ -5,8 +5,9 @@
 // signals once per batch of raw events that made any, even when the buffer had no room for
 // them (the mouse's state changed all the same).
 //
-// The watcher thread feeds it through RawMouseListener and calls the program's callback from
-// there; the program calls the rest from its interface thread and getDeviceData from either.
+// The feed's thread (XInput2's watcher on X11, the interface thread on Wayland) hands it
+// events through MouseFeedListener and calls the program's callback from there; the program
+// calls the rest from its interface thread and getDeviceData from either.
 // The buffer lock is never held while the callback runs: the callback reads the buffer, and
 // may end the process.
 //
@@ -19,13 +20,13 @@
 #include <string>
 
 #include "platform/input.h"
-#include "platform/linux/x11/xinput/event_table.h"
+#include "platform/linux/mouse/event_table.h"
 #include "platform/shared/mouse_records.h"
-#include "platform/linux/x11/xinput/raw_mouse_watcher.h"
+#include "platform/linux/mouse/mouse_feed.h"
 
 namespace tessiva {
 
-class MouseDevice final : public DirectInputDevice8, public RawMouseListener {
+class MouseDevice final : public DirectInputDevice8, public MouseFeedListener {
 public:
     // HRESULTs of the buffered mouse that Status has no name for.
     static constexpr std::int32_t kAcquired = static_cast<std::int32_t>(0x800700AAu);     // DIERR_ACQUIRED
@@ -55,7 +56,7 @@ public:
 private:
     std::shared_ptr<const EventTable> m_events;
 
-    std::mutex m_mutex;  // guards everything below but the watcher
+    std::mutex m_mutex;  // guards everything below but the feed
     MouseRecords m_records;
     bool m_formatSet = false;
     bool m_acquired = false;

@@ -1,6 +1,7 @@
-// The buffered mouse against a real X server (run-under-xvfb.sh), driven by xdotool: XTest's
-// relative motion makes raw motion, its clicks raw button events.
-#include "platform/linux/x11/xinput/xinput_mouse.h"
+// The buffered mouse fed by XInput2, against a real X server (run-under-xvfb.sh), driven by
+// xdotool: XTest's relative motion makes raw motion, its clicks raw button events.
+#include "platform/linux/mouse/buffered_mouse.h"
+#include "platform/linux/x11/xinput/raw_mouse_watcher.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -112,7 +113,7 @@ struct Mouse {
             EXPECT_TRUE(device->acquire().ok());
         }
     }
-    XInputMouse input;
+    BufferedMouse input{xinputMouseFeed()};
     std::shared_ptr<DirectX8> dx;
     std::shared_ptr<DirectInput8> di;
     std::shared_ptr<DirectInputDevice8> device;
@@ -125,7 +126,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> offsetsAndData(const std::vec
     return out;
 }
 
-TEST(XInputMouse, MovesClicksAndScrollsReachTheCallbackInOrderOnTheWatchersThread) {
+TEST(XInputFeed, MovesClicksAndScrollsReachTheCallbackInOrderOnTheWatchersThread) {
     Program program;
     Mouse mouse(program);
     ASSERT_TRUE(mouse.device);
@@ -149,7 +150,7 @@ TEST(XInputMouse, MovesClicksAndScrollsReachTheCallbackInOrderOnTheWatchersThrea
     for (const auto thread : seen.threads) EXPECT_NE(thread, std::this_thread::get_id());
 }
 
-TEST(XInputMouse, NothingIsKeptOrSignalledBeforeAcquire) {
+TEST(XInputFeed, NothingIsKeptOrSignalledBeforeAcquire) {
     Program program;
     Mouse mouse(program, false);
     ASSERT_TRUE(mouse.device);
@@ -164,7 +165,7 @@ TEST(XInputMouse, NothingIsKeptOrSignalledBeforeAcquire) {
     EXPECT_EQ(offsetsAndData(program.seen().records), (std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 2}}));
 }
 
-TEST(XInputMouse, AFullBufferKeepsTheFirstTenRecords) {
+TEST(XInputFeed, AFullBufferKeepsTheFirstTenRecords) {
     Program program;
     program.reading = false;
     Mouse mouse(program);
@@ -193,7 +194,7 @@ TEST(XInputMouse, AFullBufferKeepsTheFirstTenRecords) {
     EXPECT_EQ(records[0].lData, -4);
 }
 
-TEST(XInputMouse, SeesTheMouseWhileAnotherClientGrabsThePointer) {
+TEST(XInputFeed, SeesTheMouseWhileAnotherClientGrabsThePointer) {
     Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     ASSERT_EQ(XGrabPointer(other, DefaultRootWindow(other), False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
@@ -211,7 +212,7 @@ TEST(XInputMouse, SeesTheMouseWhileAnotherClientGrabsThePointer) {
     XCloseDisplay(other);
 }
 
-TEST(XInputMouse, LettingGoOfTheDeviceEndsItsThreadAndConnection) {
+TEST(XInputFeed, LettingGoOfTheDeviceEndsItsThreadAndConnection) {
     const std::size_t threads = entries("/proc/self/task");
     const std::size_t files = entries("/proc/self/fd");
     {
@@ -242,7 +243,7 @@ TEST(XInputMouse, LettingGoOfTheDeviceEndsItsThreadAndConnection) {
 }
 
 // In saver mode the program's callback ends the process from the watcher's thread.
-TEST(XInputMouse, TheCallbackMayEndTheProcess) {
+TEST(XInputFeed, TheCallbackMayEndTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -307,8 +308,8 @@ void withDisplay(const std::string& display, Body body) {
     setenv("DISPLAY", saved.c_str(), 1);
 }
 
-TEST(XInputMouse, OnlyTheSystemMouseOnAServerWithXInput2MakesADevice) {
-    XInputMouse input;
+TEST(XInputFeed, OnlyTheSystemMouseOnAServerWithXInput2MakesADevice) {
+    BufferedMouse input{xinputMouseFeed()};
     std::shared_ptr<DirectX8> dx;
     std::shared_ptr<DirectInput8> di;
     ASSERT_TRUE(input.createDirectX8(dx).ok());
@@ -319,7 +320,7 @@ TEST(XInputMouse, OnlyTheSystemMouseOnAServerWithXInput2MakesADevice) {
     device.reset();
     const auto keyboard = di->createDevice("guid_SysKeyboard", device);
     EXPECT_FALSE(keyboard.ok());
-    EXPECT_EQ(keyboard.message().rfind("X11: ", 0), 0u) << keyboard.message();
+    EXPECT_EQ(keyboard.message().rfind("Mouse: ", 0), 0u) << keyboard.message();
 
     withDisplay("", [&] {
         const auto status = di->createDevice("guid_SysMouse", device);

@@ -1,5 +1,5 @@
-// The device's rules and its signal to the program, fed by hand in place of the X watcher.
-#include "platform/linux/x11/xinput/mouse_device.h"
+// The device's rules and its signal to the program, fed by hand in place of a desktop's feed.
+#include "platform/linux/mouse/mouse_device.h"
 
 #include <gtest/gtest.h>
 

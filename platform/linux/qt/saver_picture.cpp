@@ -1,0 +1,42 @@
+#include "platform/linux/qt/saver_picture.h"
+
+#include <QBackingStore>
+#include <iterator>
+
+namespace tessiva {
+
+void SaverPicture::lookFrom(QWidget& window) {
+    static constexpr int kLooksMs[] = {250, 500, 1000, 2000, 4000, 8000};
+    m_window = &window;
+    if (m_look.interval() == 0) {
+        m_look.setSingleShot(true);
+        QObject::connect(&m_look, &QTimer::timeout, [this] {
+            keepPictureOnlyIfSeen();
+            if (++m_looks < static_cast<int>(std::size(kLooksMs))) m_look.start(kLooksMs[m_looks]);
+        });
+    }
+    m_looks = 0;
+    m_look.start(kLooksMs[0]);
+}
+
+void SaverPicture::keepPictureOnlyIfSeen() {
+    QWidget* window = m_window;
+    if (window == nullptr || !window->isVisible() || window->width() <= 0 || window->height() <= 0) return;
+    const int right = window->width() - 1, bottom = window->height() - 1;
+    bool covered = true;
+    for (const QPoint at : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(right, bottom),
+                            QPoint(right / 2, bottom / 2)}) {
+        covered = covered && m_covered(*window, at);
+    }
+    if (covered && !m_dropped) {
+        window->setUpdatesEnabled(false);
+        if (QBackingStore* store = window->backingStore()) store->resize(QSize(1, 1));
+        m_dropped = true;
+    } else if (!covered && m_dropped) {
+        window->setUpdatesEnabled(true);
+        window->update();
+        m_dropped = false;
+    }
+}
+
+}  // namespace tessiva

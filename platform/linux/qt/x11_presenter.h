@@ -1,0 +1,53 @@
+#pragma once
+// Form1's window on X11: Qt's own window, placed where the window manager put it, made
+// full-screen when the program sizes a frameless window to the whole primary screen, with
+// black covers over the other monitors (cover_plan.h says which) that follow the desktop
+// when its screen or monitors change. Questions Qt can't answer (the native child under a
+// point, the monitors RandR lists, where a shown window went) go through our own X
+// connection. Interface thread.
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "platform/linux/qt/qt_window_presenter.h"
+#include "platform/linux/qt/saver_picture.h"
+#include "platform/linux/x11/x_connection.h"
+#include "platform/shared/video_placement.h"
+
+class QWidget;
+
+namespace tessiva {
+
+class X11Presenter final : public QtWindowPresenter {
+public:
+    // `x11` must outlive the presenter.
+    explicit X11Presenter(XConnection& x11);
+    ~X11Presenter() override;
+
+    Status coverOtherMonitors(QtFormWindow& window) override;
+    void placed(QtFormWindow& window) override;
+    bool videoCovers(const QtFormWindow& window, QPoint at) const override;
+    void hide() override;
+
+protected:
+    void shown(QtFormWindow& window) override;
+
+private:
+    std::vector<PixelRect> monitors() const;
+    void dropCovers();
+    void followScreen();
+
+    XConnection& m_x11;
+    QtFormWindow* m_saver = nullptr;  // the window that asked for covers
+    std::vector<QPointer<QWidget>> m_covers;
+    // The desktop's changes, on a connection of its own so that other queries can't read
+    // its events; restarted by every change, the window follows once they have settled.
+    XConnection m_screenWatch;
+    QTimer m_screenSettled;
+    std::unique_ptr<QSocketNotifier> m_screenNotifier;
+    SaverPicture m_picture;
+};
+
+}  // namespace tessiva

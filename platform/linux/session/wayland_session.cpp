@@ -1,0 +1,88 @@
+#include "platform/linux/session/wayland_session.h"
+
+#include <QByteArray>
+#include <cstdio>
+#include <optional>
+
+#include "platform/linux/gst/frame_target.h"
+#include "platform/linux/gst/frame_video_surface.h"
+#include "platform/linux/mouse/buffered_mouse.h"
+#include "platform/linux/qt/host_windows.h"
+#include "platform/linux/qt/layer_saver.h"
+#include "platform/linux/qt/qt_desktop.h"
+#include "platform/linux/qt/qt_window_presenter.h"
+#include "platform/linux/qt/xdg_saver.h"
+#include "platform/linux/wayland/relative_mouse.h"
+#include "platform/linux/wayland/wayland_client.h"
+#include "platform/linux/wayland/wayland_seat.h"
+
+namespace tessiva {
+namespace {
+
+// No program can name another's window on Wayland: every host the program names is gone.
+class NoHostWindows final : public HostWindows {
+public:
+    bool windowSize(NativeHandle, int&, int&) override { return false; }
+    bool watchDestruction(NativeHandle) override { return false; }
+    int fd() override { return -1; }
+    bool watchedWindowDestroyed() override { return true; }
+};
+
+class WaylandSession final : public DesktopSession {
+public:
+    explicit WaylandSession(SessionUse use) : m_saver(use == SessionUse::Saver) {}
+
+    bool connect() {
+        if (const Status connected = m_client.connect(); !connected.ok()) {
+            std::fprintf(stderr, "Tessiva: %s\n", connected.message().c_str());
+            return false;
+        }
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+        qunsetenv("QT_SCALE_FACTOR");
+        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+        return true;
+    }
+
+    VideoSurfaceMaker videoSurfaces() override { return pictureVideo(m_frames); }
+
+    WindowPresenter& startQt() override {
+        // The buffered mouse reads our connection's seat in every mode: the program sets it
+        // up before it knows what the window is for.
+        m_client.joinMainContext();
+        m_seat.emplace(m_client);
+        m_mouse.emplace(relativeMouseFeed(*m_seat));
+        if (!m_saver) {
+            m_presenter = std::make_unique<QtWindowPresenter>();
+        } else if (m_client.layerShell() != nullptr) {
+            m_presenter = std::make_unique<LayerSaver>(m_client, *m_seat, m_frames);
+        } else {
+            m_presenter = std::make_unique<XdgSaver>(m_frames);
+        }
+        return *m_presenter;
+    }
+
+    void attach(QtForms& forms) override { m_desktop.emplace(forms, m_hosts); }
+    Desktop& desktop() override { return *m_desktop; }
+    Input& input() override { return *m_mouse; }
+
+private:
+    bool m_saver;
+    WaylandClient m_client;
+    FrameTargets m_frames;
+    NoHostWindows m_hosts;
+    std::optional<WaylandSeat> m_seat;
+    std::optional<BufferedMouse> m_mouse;
+    std::unique_ptr<WindowPresenter> m_presenter;
+    std::optional<QtDesktop> m_desktop;
+};
+
+}  // namespace
+
+std::unique_ptr<DesktopSession> connectWaylandSession(SessionUse use) {
+    auto session = std::make_unique<WaylandSession>(use);
+    if (!session->connect()) return nullptr;
+    return session;
+}
+
+}  // namespace tessiva
