@@ -28,7 +28,7 @@
 // - Text is UTF-8 in every std::string that crosses the seam: captions, paths, the command
 //   line, messages. A layer whose desktop speaks another encoding converts at its own edge
 //   (Win32: UTF-16 for the wide calls, the ANSI code page for the *A calls).
-// - Colours are 0xRRGGBB (platform/color.h converts to the desktop's own order).
+// - Colours are 0xRRGGBB (platform/shared/color.h converts to the desktop's own order).
 //
 // Failures: setters answer a Status; load() lets a RuntimeError from the Load handler pass
 // to its caller. endProgram() and reportAndExit() never return.
@@ -120,10 +120,10 @@ public:
     virtual Status setValue(ControlIndex control, std::int16_t value) = 0;  // refuses all but 0, 1, 2
     virtual std::int16_t value(ControlIndex control) = 0;
     // Blacks out every monitor that the window, at 0, 0 with the primary screen's size,
-    // doesn't hold (platform/monitor_cover.h says which), with borderless windows of the
-    // form's own that show no pointer while the cursor is hidden. Their key presses, clicks
-    // and moves reach the form's KeyPress, MouseDown and MouseMove as the window's own do,
-    // and the window keeps the focus. They go when the form unloads or the process ends.
+    // doesn't hold (platform/shared/monitor_cover.h says which), with borderless windows of
+    // the form's own that show no pointer while the cursor is hidden. Their key presses,
+    // clicks and moves reach the form's KeyPress, MouseDown and MouseMove as the window's own
+    // do, and the window keeps the focus. They go when the form unloads or the process ends.
     // Does nothing on a desktop with one monitor.
     virtual Status coverOtherMonitors() = 0;
 };

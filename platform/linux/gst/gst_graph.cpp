@@ -139,7 +139,8 @@ void GstGraph::drop() {
     m_seekAfterRestart.reset();
 }
 
-// A graph without a clip answers as every layer's empty graph does (platform/empty_graph.h).
+// A graph without a clip answers as every layer's empty graph does
+// (platform/shared/empty_graph.h).
 Status GstGraph::run() {
     return empty_graph::control(holdsClip(), [&] {
         pump();

@@ -6,9 +6,9 @@
 // Then the pipeline is stopped and freed, and the video window destroyed.
 //
 // Contract, beyond the seam's: the position and duration getters never fail. An empty graph
-// (nothing rendered, or the render failed) answers as platform/empty_graph.h says. Settings
-// given before a clip is rendered (owner, placement, volume, ...) are kept and take effect
-// when it is.
+// (nothing rendered, or the render failed) answers as platform/shared/empty_graph.h says.
+// Settings given before a clip is rendered (owner, placement, volume, ...) are kept and take
+// effect when it is.
 //
 // Facts relied on (GStreamer 1.22):
 // - playbin picks the demuxer by the content, whatever the file's extension.
