@@ -1,8 +1,9 @@
 # The include rule by folder. Fails when
-# - a source of the portable core (startup/ window/ playback/ input/ settings/ and the seam's
-#   own files directly in platform/) includes anything but
+# - a source of the portable core (startup/ window/ playback/ input/ settings/ vocabulary/ and
+#   the seam's own files directly in platform/) includes anything but
 #   - a header of the C++ standard library, in angle brackets (<cstdint>, not <stdint.h>);
-#   - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...";
+#   - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...",
+#     "vocabulary/...";
 #   - a seam header: "platform/<name>.h", directly in platform/;
 # - a source in platform/shared/ includes a desktop folder's header ("platform/linux/...");
 # - a source of one desktop folder (platform/linux/, platform/windows/, any other folder of
@@ -31,7 +32,7 @@ set(standard_headers
   cassert cctype cerrno cfenv cfloat cinttypes climits clocale cmath csetjmp csignal cstdarg
   cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype)
 
-set(core_folders startup window playback input settings)
+set(core_folders startup window playback input settings vocabulary)
 set(sources "")
 foreach(folder ${core_folders})
   file(GLOB_RECURSE found ${ROOT}/${folder}/*)
