@@ -1,9 +1,12 @@
 # The include rule by folder. Fails when
-# - a source of the portable core (startup/ window/ playback/ input/ settings/ and the seam's
-#   own files directly in platform/) includes anything but
+# - a source of the portable core (startup/ window/ playback/ input/ settings/ vocabulary/ and
+#   the seam's own files directly in platform/) includes anything but
 #   - a header of the C++ standard library, in angle brackets (<cstdint>, not <stdint.h>);
-#   - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...";
+#   - a core header: "startup/...", "window/...", "playback/...", "input/...", "settings/...",
+#     "vocabulary/...";
 #   - a seam header: "platform/<name>.h", directly in platform/;
+# - a source of the portable core includes a core header from a layer above its own (the
+#   layers are core_layers below, top to bottom);
 # - a source in platform/shared/ includes a desktop folder's header ("platform/linux/...");
 # - a source of one desktop folder (platform/linux/, platform/windows/, any other folder of
 #   platform/ but shared/) includes another desktop folder's header;
@@ -33,7 +36,23 @@ set(standard_headers
   cassert cctype cerrno cfenv cfloat cinttypes climits clocale cmath csetjmp csignal cstdarg
   cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype)
 
-set(core_folders startup window playback input settings)
+# The core's layers, top to bottom. A source includes headers of its own layer and of those
+# below it, never above: a module that reached up would need the one built on top of it.
+# Folders of one layer may include each other (playback/ reads the settings). "platform" is
+# the seam's own files.
+set(core_layers startup window "playback input settings" vocabulary platform)
+set(core_folders "")
+set(index 0)
+foreach(layer ${core_layers})
+  string(REPLACE " " ";" layer_folders "${layer}")
+  foreach(folder ${layer_folders})
+    set(layer_of_${folder} ${index})
+    if(NOT folder STREQUAL "platform")
+      list(APPEND core_folders ${folder})
+    endif()
+  endforeach()
+  math(EXPR index "${index} + 1")
+endforeach()
 set(sources "")
 foreach(folder ${core_folders})
   file(GLOB_RECURSE found ${ROOT}/${folder}/*)
@@ -47,29 +66,37 @@ list(SORT sources)
 
 list(JOIN core_folders "|" core_alternatives)
 set(bad "")
+set(upward "")
 set(checked 0)
 foreach(source ${sources})
   math(EXPR checked "${checked} + 1")
+  file(RELATIVE_PATH shown ${ROOT} ${source})
+  string(REGEX MATCH "^[^/]+" own_folder "${shown}")
   file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*(include|include_next|import)([^A-Za-z0-9_]|$)")
   foreach(line ${lines})
     string(REGEX MATCH "^[ \t]*#[ \t]*([a-z_]+)[ \t]*(.*)" target "${line}")
     set(directive "${CMAKE_MATCH_1}")
     set(target "${CMAKE_MATCH_2}")
     set(allowed FALSE)
+    set(reached "")  # the core folder the include reaches
     if(NOT directive STREQUAL "include")
       # include_next and import reach past the include path's order: never core.
     elseif(target MATCHES "^<([a-z_]+)>")
       if(CMAKE_MATCH_1 IN_LIST standard_headers)
         set(allowed TRUE)
       endif()
-    elseif(target MATCHES "^\"(${core_alternatives})/[A-Za-z0-9_/]+\\.h\"" OR
-           target MATCHES "^\"platform/[A-Za-z0-9_]+\\.h\"")
+    elseif(target MATCHES "^\"(${core_alternatives})/[A-Za-z0-9_/]+\\.h\"")
       set(allowed TRUE)
+      set(reached ${CMAKE_MATCH_1})
+    elseif(target MATCHES "^\"platform/[A-Za-z0-9_]+\\.h\"")
+      set(allowed TRUE)
+      set(reached platform)
     endif()
+    string(STRIP "${line}" line)
     if(NOT allowed)
-      file(RELATIVE_PATH shown ${ROOT} ${source})
-      string(STRIP "${line}" line)
       list(APPEND bad "  ${shown}: ${line}")
+    elseif(reached AND layer_of_${reached} LESS layer_of_${own_folder})
+      list(APPEND upward "  ${shown}: ${line}")
     endif()
   endforeach()
 endforeach()
@@ -125,12 +152,18 @@ foreach(folder ${display_systems})
   endforeach()
 endforeach()
 
-if(bad OR crossing)
+if(bad OR upward OR crossing)
   set(report "")
   if(bad)
     list(JOIN bad "\n" bad)
     string(APPEND report "includes the portable core may not have (only the C++ standard library, "
       "core headers and \"platform/<name>.h\"):\n${bad}\n")
+  endif()
+  if(upward)
+    list(JOIN upward "\n" upward)
+    list(JOIN core_layers ", " order)
+    string(APPEND report "includes that run back up the core's layers (top to bottom: ${order}; "
+      "each includes only its own layer and those below):\n${upward}\n")
   endif()
   if(crossing)
     list(JOIN crossing "\n" crossing)

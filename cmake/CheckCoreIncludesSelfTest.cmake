@@ -1,5 +1,6 @@
 # Runs CheckCoreIncludes.cmake over small trees of its own: a clean tree must pass, and each
-# tree with one include the core may not have must fail and name it.
+# tree with one include the core may not have, or one that runs back up the core's layers,
+# must fail and name it.
 #   cmake -DCHECK=<CheckCoreIncludes.cmake> -DWORK=<scratch folder> -P CheckCoreIncludesSelfTest.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -17,6 +18,11 @@ function(check_tree name extra_file extra_text)
   set(tree ${WORK}/${name})
   file(REMOVE_RECURSE ${tree})
   file(WRITE ${tree}/startup/clean.cpp "${clean_source}")
+  # Each core layer may include its own and those below it, a folder of the middle layer its
+  # neighbours too.
+  file(WRITE ${tree}/window/form1.h "#include \"input/quit_rule.h\"\n#include \"window/form1_controls.h\"\n")
+  file(WRITE ${tree}/playback/media_graph.cpp "#include \"settings/ini.h\"\n#include \"vocabulary/mode_flags.h\"\n")
+  file(WRITE ${tree}/vocabulary/mode_flags.h "#include \"platform/basic_types.h\"\n")
   # A platform layer may include its framework, its own desktop's layers, the shared rules
   # and the seam; only the seam's own files are core.
   file(WRITE ${tree}/platform/linux/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/linux/posix/private_profile.h\"\n"
@@ -70,7 +76,13 @@ set(cases
   "platform/windows/dshow/dshow_graph.cpp|#  include \"platform/linux/gst/gst_graph.h\""
   "platform/wayland/wl_forms.cpp|#include \"platform/linux/qt/qt_forms.h\""
   "platform/linux/wayland/wayland_client.cpp|#include \"platform/linux/x11/x_errors.h\""
-  "platform/linux/x11/xinput/raw_mouse_watcher.h|#include \"platform/linux/wayland/wayland_seat.h\"")
+  "platform/linux/x11/xinput/raw_mouse_watcher.h|#include \"platform/linux/wayland/wayland_seat.h\""
+  # Back up the core's layers.
+  "input/quit_rule.h|#include \"startup/mode_flags.h\""
+  "settings/config_dialog.cpp|#include \"window/form1_controls.h\""
+  "window/form1.cpp|#include \"startup/main_procedure.h\""
+  "vocabulary/form1_controls.h|#include \"settings/ini.h\""
+  "platform/forms.h|#include \"vocabulary/form1_controls.h\"")
 foreach(case ${cases})
   string(FIND "${case}" "|" bar)
   string(SUBSTRING "${case}" 0 ${bar} file)

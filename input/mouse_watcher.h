@@ -11,7 +11,7 @@
 
 #include "platform/input.h"
 #include "platform/platform.h"
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 
 namespace tessiva {
 

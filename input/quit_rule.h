@@ -2,7 +2,7 @@
 // The one rule every input path applies: input ends the program in the saver, and is ignored
 // in the preview and in the dialog. The flags are read at the moment of each input,
 // PreviewMode first; any value but 0 counts as set.
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 
 namespace tessiva {
 

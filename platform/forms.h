@@ -28,7 +28,7 @@
 // - Text is UTF-8 in every std::string that crosses the seam: captions, paths, the command
 //   line, messages. A layer whose desktop speaks another encoding converts at its own edge
 //   (Win32: UTF-16 for the wide calls, the ANSI code page for the *A calls).
-// - Colours are 0xRRGGBB (platform/color.h converts to the desktop's own order).
+// - Colours are 0xRRGGBB (platform/shared/color.h converts to the desktop's own order).
 //
 // Failures: setters answer a Status; load() lets a RuntimeError from the Load handler pass
 // to its caller. endProgram() and reportAndExit() never return.

@@ -8,10 +8,11 @@
 // - Threads. All calls come from the interface thread. Whatever threads the framework plays
 //   on are its own; no callback of the program runs on them.
 // - Video placement. putTop/Left/Width/Height take the numbers the program passes (its inner
-//   size in twips) and place the video window as platform/video_placement.h says: clipped to
-//   the owner's client area, or all of it in full-screen mode, so the whole frame shows.
+//   size in twips) and place the video window as platform/shared/video_placement.h says:
+//   clipped to the owner's client area, or all of it in full-screen mode, so the whole frame
+//   shows.
 // - The empty graph. After a failed render, or before any, the graph answers as
-//   platform/empty_graph.h says: position 0 and duration 0, and Run, Stop and rewinds
+//   platform/shared/empty_graph.h says: position 0 and duration 0, and Run, Stop and rewinds
 //   succeed. A bad clip gives a black saver that still ends on input.
 // - Text. renderFile() takes a UTF-8 path; a layer whose framework takes UTF-16 (DirectShow's
 //   RenderFile) converts it.

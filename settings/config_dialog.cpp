@@ -4,7 +4,7 @@
 #include "platform/runtime_error.h"
 #include "settings/ini.h"
 #include "settings/settings_file.h"
-#include "window/form1_controls.h"
+#include "vocabulary/form1_controls.h"
 
 namespace tessiva {
 namespace {

@@ -3,7 +3,7 @@
 // window exists; picks the display mode, records it and loads Form1 (or ends the program).
 // It declares no error handling: a RuntimeError leaves it for the caller to report.
 #include "platform/platform.h"
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 
 namespace tessiva {
 

@@ -5,7 +5,7 @@
 
 #include "platform/error_boundary.h"
 #include "startup/main_procedure.h"
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 #include "window/form1.h"
 
 namespace tessiva {

@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "playback/media_graph.h"
 #include "settings/config_dialog.h"
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 
 namespace tessiva {
 

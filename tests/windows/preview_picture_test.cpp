@@ -25,7 +25,7 @@
 #include "platform/windows/win32/win32_forms.h"
 #include "platform/windows/win32/win32_profile.h"
 #include "startup/main_procedure.h"
-#include "startup/mode_flags.h"
+#include "vocabulary/mode_flags.h"
 #include "window/form1.h"
 
 namespace {

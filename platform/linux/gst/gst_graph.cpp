@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "platform/shared/empty_graph.h"
-#include "platform/linux/gst/audio_levels.h"
 
 namespace tessiva {
 namespace {
@@ -51,27 +50,8 @@ Status GstGraph::build(const std::string& file) {
     if (!opened.ok()) return opened;
     if (m_video->fd() >= 0) m_windowWake.watch(m_video->fd(), [this] { return m_video->eventsQueued(); });
 
-    // autoaudiosink settles for a fakesink that keeps time when no device answers, so clips
-    // still play (silently) on machines without sound.
-    ElementRef audio = adoptElement(gst_element_factory_make("autoaudiosink", nullptr));
-    if (!audio) {
-        audio = adoptElement(gst_element_factory_make("fakesink", nullptr));
-        if (audio) g_object_set(audio.get(), "sync", TRUE, nullptr);
-    }
-    // Any audio filter costs playsink's sound path work on every buffer (measured: 6 % more
-    // processor for the whole graph), so a graph carries the balance's only while the balance
-    // is off centre; putBalance reopens the clip to add it later.
-    if (m_balance != 0) {
-        m_panorama = adoptElement(gst_element_factory_make("audiopanorama", nullptr));
-        if (m_panorama) {
-            gst_util_set_object_arg(G_OBJECT(m_panorama.get()), "method", "simple");
-            g_object_set(m_pipeline.get(), "audio-filter", m_panorama.get(), nullptr);
-        }
-    }
     g_object_set(m_pipeline.get(), "uri", uri.get(), "video-sink", m_video->element(), nullptr);
-    if (audio) g_object_set(m_pipeline.get(), "audio-sink", audio.get(), nullptr);
-    applyVolume();
-    applyBalance();
+    m_audio.attach(m_pipeline.get());
 
     m_file = file;
     Status prerolled = preroll();
@@ -122,7 +102,7 @@ void GstGraph::drop() {
     m_windowWake.clear();
     if (m_pipeline) gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     m_bus.reset();
-    m_panorama.reset();
+    m_audio.detach();
     m_pipeline.reset();
     m_video->close();
     m_tracker.reset(-1.0);
@@ -131,7 +111,8 @@ void GstGraph::drop() {
     m_seekAfterRestart.reset();
 }
 
-// A graph without a clip answers as every layer's empty graph does (platform/empty_graph.h).
+// A graph without a clip answers as every layer's empty graph does
+// (platform/shared/empty_graph.h).
 Status GstGraph::run() {
     return empty_graph::control(holdsClip(), [&] {
         pump();
@@ -215,30 +196,12 @@ void GstGraph::handle(GstMessage* message) {
 
 // ---- BasicAudio ----
 
-Status GstGraph::putVolume(std::int32_t volume) {
-    if (volume < kSilentLevel || volume > 0) {
-        return Status::failure(Status::kInvalidArgument, "GStreamer: volume " + std::to_string(volume) + " is outside -10000..0");
-    }
-    m_volume = volume;
-    applyVolume();
-    return Status::success();
-}
-
-void GstGraph::applyVolume() {
-    if (!m_pipeline) return;
-    g_object_set(m_pipeline.get(), "volume", amplitudeOf(m_volume), "mute", m_volume <= kSilentLevel ? TRUE : FALSE,
-                 nullptr);
-}
+Status GstGraph::putVolume(std::int32_t volume) { return m_audio.putVolume(volume); }
 
 Status GstGraph::putBalance(std::int32_t balance) {
-    if (balance < -kRightOnly || balance > kRightOnly) {
-        return Status::failure(Status::kInvalidArgument,
-                               "GStreamer: balance " + std::to_string(balance) + " is outside -10000..10000");
-    }
-    m_balance = balance;
-    if (holdsClip() && !m_panorama && balance != 0) return reopen();
-    applyBalance();
-    return Status::success();
+    if (Status taken = m_audio.putBalance(balance); !taken.ok()) return taken;
+    // The open playbin can't take the filter the balance now needs: a fresh one can.
+    return m_audio.filterDue() ? reopen() : Status::success();
 }
 
 Status GstGraph::reopen() {
@@ -252,11 +215,6 @@ Status GstGraph::reopen() {
         if (Status placed = putCurrentPosition(position); !placed.ok()) return placed;
     }
     return playing ? run() : Status::success();
-}
-
-void GstGraph::applyBalance() {
-    if (!m_panorama) return;
-    g_object_set(m_panorama.get(), "panorama", static_cast<gfloat>(panoramaOf(m_balance)), nullptr);
 }
 
 // ---- VideoWindow ----

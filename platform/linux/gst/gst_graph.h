@@ -6,9 +6,9 @@
 // Then the pipeline is stopped and freed, and the video window destroyed.
 //
 // Contract, beyond the seam's: the position and duration getters never fail. An empty graph
-// (nothing rendered, or the render failed) answers as platform/empty_graph.h says. Settings
-// given before a clip is rendered (owner, placement, volume, ...) are kept and take effect
-// when it is.
+// (nothing rendered, or the render failed) answers as platform/shared/empty_graph.h says.
+// Settings given before a clip is rendered (owner, placement, volume, ...) are kept and take
+// effect when it is.
 //
 // Facts relied on (GStreamer 1.22):
 // - playbin picks the demuxer by the content, whatever the file's extension.
@@ -22,16 +22,16 @@
 //   position query fails or answers stale values.
 // - The last frame stays on screen through a flushing seek: the X sinks don't clear the
 //   window on flush.
-// - playbin's "volume" is linear and applies in software when the sink has no volume of its
-//   own; audiopanorama's "simple" method attenuates one channel of the two.
 // - playbin takes an audio filter only while stopped (NULL): a balance that leaves the centre
-//   after the clip is open reopens the clip where it stood, the video window included.
+//   after the clip is open reopens the clip where it stood, the video window included (the
+//   sound side and its facts are in playbin_audio.h).
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/linux/gst/gst_ref.h"
 #include "platform/linux/gst/main_context_wake.h"
+#include "platform/linux/gst/playbin_audio.h"
 #include "platform/linux/gst/position_tracker.h"
 #include "platform/linux/gst/video_surface.h"
 #include "platform/media.h"
@@ -90,8 +90,6 @@ private:
     void pump();
     void handle(GstMessage* message);
     Status placeVideo(PixelRect request);
-    void applyVolume();
-    void applyBalance();
     // The clip again, where it stood and as it ran, with the pipeline made afresh.
     Status reopen();
     void queryDuration();
@@ -102,7 +100,7 @@ private:
 
     std::unique_ptr<VideoSurface> m_video;  // outlives the pipeline drawing on it
     ElementRef m_pipeline;
-    ElementRef m_panorama;  // only while the balance is off centre
+    PlaybinAudio m_audio;    // the levels, kept from clip to clip, and the sound elements
     std::string m_file;      // the clip the pipeline plays
     BusRef m_bus;
     // The bus's messages and the video window's events end the interface thread's wait.
@@ -117,8 +115,6 @@ private:
     // 20 frames a second or more).
     static constexpr double kStandingSeconds = 0.05;
     gint64 m_windowPolledAt = 0;  // g_get_monotonic_time() of the last look at the window
-    std::int32_t m_volume = 0;
-    std::int32_t m_balance = 0;
     bool m_playing = false;  // what run/stop asked for
     bool m_failed = false;   // the pipeline reported an error after it had prerolled
     std::optional<double> m_seekAfterRestart;

@@ -10,10 +10,10 @@
 //   the renderer makes belongs to that thread too, so it paints and forwards input only while
 //   the thread handles its messages (the program's yield does).
 // - The empty graph: until a clip has rendered, Run, Stop, the position and duration getters
-//   and rewinds answer as platform/empty_graph.h says.
+//   and rewinds answer as platform/shared/empty_graph.h says.
 // - Placement: the numbers of putTop/Left/Width/Height are kept, and the video window gets
-//   them clipped to the owner's client area (platform/video_placement.h), or all of it in
-//   full-screen mode, once an owner is set and again whenever a number, the mode or the
+//   them clipped to the owner's client area (platform/shared/video_placement.h), or all of it
+//   in full-screen mode, once an owner is set and again whenever a number, the mode or the
 //   owner's client size changes.
 // - Visibility: once the program has given a style (or a placement came out empty), the
 //   layer decides it, and DirectShow's AutoShow is off: the window shows while it has an

@@ -1,7 +1,7 @@
 #pragma once
 // Form1's controls by name, and the two web addresses its labels show: the vocabulary the
-// handlers in other modules share with the window's definition. A leaf: it depends on
-// nothing of the window module, so a module that names a control doesn't need the window.
+// handlers in other modules share with the window's definition. It sits below the modules,
+// so the dialog's handlers in settings/ name a control without reaching up to the window.
 #include "platform/forms.h"
 
 namespace tessiva {
