@@ -211,7 +211,7 @@ wait_exit 30
 check "when the compositor dies, it ends with status 1" $? "status $status; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
 
-# ---- A compositor without layer-shell (GNOME's kind): Qt's full-screen window. A headless
+# ---- A compositor without layer-shell (GNOME's kind): full-screen toplevels of ours. A headless
 # weston has no input devices, so only the picture is checked.
 weston_shot() {  # weston_shot FILE: a screenshot of weston's one output
     rm -f "$wrt"/wayland-screenshot*.png
@@ -229,7 +229,7 @@ start_saver
 sleep 1.5
 weston_shot "$work/weston.png"
 [ -s "$work/weston.png" ] && [ "$(black "$work/weston.png")" -lt 500 ] && kill -0 "$pid" 2>/dev/null
-check "without layer-shell the clip plays full screen in a window of Qt's" $? \
+check "without layer-shell the clip plays full screen in a toplevel of ours" $? \
     "$([ -s "$work/weston.png" ] && black "$work/weston.png")‰ black; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
 make_app "$work/broken"

@@ -5,8 +5,8 @@
 // forms layer's presenter, the desktop calls and the buffered mouse's feed. Nothing of the
 // other desktop is built or connected.
 //
-// On Wayland the saver's window takes the compositor's own surfaces where it offers
-// wlr-layer-shell (sway, KDE) and Qt's full-screen windows where it doesn't (GNOME); the
+// On Wayland the saver's window is surfaces of our own: layer surfaces where the compositor
+// offers wlr-layer-shell (sway, KDE), full-screen toplevels where it doesn't (GNOME); the
 // dialog is Qt's window. The preview names an X window, and Wayland lets no program draw
 // into another's window, so it stays on X11 (XWayland) in any session.
 //

@@ -8,11 +8,11 @@
 #include "platform/linux/gst/frame_video_surface.h"
 #include "platform/linux/mouse/buffered_mouse.h"
 #include "platform/linux/qt/host_windows.h"
-#include "platform/linux/qt/layer_saver.h"
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_window_presenter.h"
-#include "platform/linux/qt/xdg_saver.h"
+#include "platform/linux/qt/wayland_saver.h"
 #include "platform/linux/wayland/relative_mouse.h"
+#include "platform/linux/wayland/saver_surface.h"
 #include "platform/linux/wayland/wayland_client.h"
 #include "platform/linux/wayland/wayland_seat.h"
 
@@ -37,6 +37,10 @@ public:
             std::fprintf(stderr, "Tessiva: %s\n", connected.message().c_str());
             return false;
         }
+        if (m_saver && !SaverSurface::offered(m_client)) {
+            std::fprintf(stderr, "Tessiva: Wayland: the compositor offers neither wlr-layer-shell nor xdg-shell\n");
+            return false;
+        }
         qputenv("QT_QPA_PLATFORM", "wayland");
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
         qunsetenv("QT_SCALE_FACTOR");
@@ -52,12 +56,10 @@ public:
         m_client.joinMainContext();
         m_seat.emplace(m_client);
         m_mouse.emplace(relativeMouseFeed(*m_seat));
-        if (!m_saver) {
-            m_presenter = std::make_unique<QtWindowPresenter>();
-        } else if (m_client.layerShell() != nullptr) {
-            m_presenter = std::make_unique<LayerSaver>(m_client, *m_seat, m_frames);
+        if (m_saver) {
+            m_presenter = std::make_unique<WaylandSaver>(m_client, *m_seat, m_frames);
         } else {
-            m_presenter = std::make_unique<XdgSaver>(m_frames);
+            m_presenter = std::make_unique<QtWindowPresenter>();
         }
         return *m_presenter;
     }

@@ -11,6 +11,7 @@
 #include "platform/linux/process/display_lost.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 // The protocol names a parameter "namespace", which C++ keeps for itself.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -49,6 +50,10 @@ void onDone(void* data, wl_output* output) {
 void onScale(void*, wl_output*, std::int32_t) {}
 void onText(void*, wl_output*, const char*) {}
 const wl_output_listener kOutputListener{onGeometry, onMode, onDone, onScale, onText, onText};
+
+// A client that doesn't answer is taken for a hung one.
+void onPing(void*, xdg_wm_base* windowManager, std::uint32_t serial) { xdg_wm_base_pong(windowManager, serial); }
+const xdg_wm_base_listener kWindowManagerListener{onPing};
 
 // The output's place and size in the compositor's layout, in surface pixels.
 WaylandClient::Output* outputOfXdg(void* data, zxdg_output_v1* xdgOutput) {
@@ -183,6 +188,9 @@ void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const
         m_seatVersion = std::min(version, 5u);
     } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
         m_layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 3));
+    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
+        m_windowManager = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 2));
+        xdg_wm_base_add_listener(m_windowManager, &kWindowManagerListener, this);
     } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
         m_relativePointers =
             static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));

@@ -26,6 +26,7 @@ struct wl_compositor;
 struct wl_shm;
 struct wl_seat;
 struct wl_output;
+struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zwp_relative_pointer_manager_v1;
 struct zxdg_output_manager_v1;
@@ -70,6 +71,8 @@ public:
     // can do) come only to a listener set right after, so the seat's owner binds it.
     wl_seat* seat();
     zwlr_layer_shell_v1* layerShell() const { return m_layerShell; }
+    // xdg-shell's window manager, whose pings the connection answers.
+    xdg_wm_base* windowManager() const { return m_windowManager; }
     zwp_relative_pointer_manager_v1* relativePointers() const { return m_relativePointers; }
     const std::vector<Output>& outputs() const { return m_outputs; }
     const Output* findOutput(const wl_output* output) const;
@@ -95,6 +98,7 @@ private:
     std::uint32_t m_seatName = 0;
     std::uint32_t m_seatVersion = 0;
     zwlr_layer_shell_v1* m_layerShell = nullptr;
+    xdg_wm_base* m_windowManager = nullptr;
     zwp_relative_pointer_manager_v1* m_relativePointers = nullptr;
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     std::vector<Output> m_outputs;

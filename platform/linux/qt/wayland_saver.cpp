@@ -1,5 +1,5 @@
-// LayerSaver: the saver's window as layer surfaces (see layer_saver.h).
-#include "platform/linux/qt/layer_saver.h"
+// WaylandSaver: the saver's window as surfaces of our own (see wayland_saver.h).
+#include "platform/linux/qt/wayland_saver.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "platform/linux/qt/qt_form_window.h"
-#include "platform/linux/wayland/layer_surface.h"
+#include "platform/linux/wayland/saver_surface.h"
 #include "platform/linux/wayland/wayland_client.h"
 #include "platform/linux/wayland/wayland_seat.h"
 #include "platform/shared/cover_plan.h"
@@ -45,7 +45,7 @@ PixelRect rectOf(const WaylandClient::Output& output) { return PixelRect{output.
 
 }  // namespace
 
-LayerSaver::LayerSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets)
+WaylandSaver::WaylandSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets)
     : m_client(client), m_seat(seat), m_targets(targets) {
     client.setOutputsChanged([this] { outputsChanged(); });
     WaylandSeat::Listener& listener = seat.listener();
@@ -54,23 +54,23 @@ LayerSaver::LayerSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& t
     listener.pressed = [this](wl_surface* surface, double x, double y, int button) { pressed(surface, x, y, button); };
 }
 
-LayerSaver::~LayerSaver() {
+WaylandSaver::~WaylandSaver() {
     m_targets.remove(handle());
     hide();
 }
 
-NativeHandle LayerSaver::handle() const { return reinterpret_cast<NativeHandle>(this); }
+NativeHandle WaylandSaver::handle() const { return reinterpret_cast<NativeHandle>(this); }
 
-Status LayerSaver::show(QtFormWindow& window) {
+Status WaylandSaver::show(QtFormWindow& window) {
     m_window = &window;
     m_hidden = false;
     m_targets.add(handle(), *this);
     {
         std::lock_guard lock(m_mutex);
         if (!m_playing) {
-            m_playing = std::make_unique<LayerSurface>(
-                m_client, nullptr, [this](LayerSurface&) { playingConfigured(); },
-                [this](LayerSurface&) {
+            m_playing = std::make_unique<SaverSurface>(
+                m_client, nullptr, [this](SaverSurface&) { playingConfigured(); },
+                [this](SaverSurface&) {
                     // Its output went: the saver comes back wherever the compositor puts it now.
                     later([this] {
                         {
@@ -106,13 +106,13 @@ Status LayerSaver::show(QtFormWindow& window) {
     return Status::success();
 }
 
-Status LayerSaver::coverOtherMonitors(QtFormWindow&) {
+Status WaylandSaver::coverOtherMonitors(QtFormWindow&) {
     m_wantCovers = true;
     syncCovers();
     return Status::success();
 }
 
-void LayerSaver::changed(QtFormWindow&) {
+void WaylandSaver::changed(QtFormWindow&) {
     // A handler often changes several things in a row: one drawing after all of them.
     if (m_redrawQueued) return;
     m_redrawQueued = true;
@@ -124,22 +124,22 @@ void LayerSaver::changed(QtFormWindow&) {
     });
 }
 
-void LayerSaver::hide() {
+void WaylandSaver::hide() {
     m_hidden = true;
     m_covers.clear();
     std::lock_guard lock(m_mutex);
     m_playing.reset();
 }
 
-void LayerSaver::outputsChanged() { syncCovers(); }
+void WaylandSaver::outputsChanged() { syncCovers(); }
 
-void LayerSaver::playingConfigured() {
+void WaylandSaver::playingConfigured() {
     renderForm();
     repaint();
     syncCovers();
 }
 
-void LayerSaver::renderForm() {
+void WaylandSaver::renderForm() {
     if (m_window == nullptr) return;
     int width = 0, height = 0;
     ownerSize(width, height);
@@ -151,7 +151,7 @@ void LayerSaver::renderForm() {
     m_form = std::move(form);
 }
 
-void LayerSaver::repaint() {
+void WaylandSaver::repaint() {
     std::lock_guard lock(m_mutex);
     if (!m_playing) return;
     // Both buffers may still be the compositor's: then the form shows once one comes back.
@@ -163,11 +163,11 @@ void LayerSaver::repaint() {
     });
 }
 
-void LayerSaver::syncCovers() {
+void WaylandSaver::syncCovers() {
     if (m_hidden) return;
     const auto& outputs = m_client.outputs();
     // Covers of outputs that went.
-    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) {
+    std::erase_if(m_covers, [&](const std::unique_ptr<SaverSurface>& cover) {
         return m_client.findOutput(cover->output()) == nullptr;
     });
     if (!m_wantCovers) return;
@@ -184,21 +184,21 @@ void LayerSaver::syncCovers() {
     const auto planned = [&](const wl_output* output) {
         return std::any_of(plan.begin(), plan.end(), [&](std::size_t i) { return outputs[i].output == output; });
     };
-    std::erase_if(m_covers, [&](const std::unique_ptr<LayerSurface>& cover) { return !planned(cover->output()); });
+    std::erase_if(m_covers, [&](const std::unique_ptr<SaverSurface>& cover) { return !planned(cover->output()); });
     for (const std::size_t i : plan) {
         const bool covered = std::any_of(m_covers.begin(), m_covers.end(),
-                                         [&](const std::unique_ptr<LayerSurface>& cover) { return cover->output() == outputs[i].output; });
+                                         [&](const std::unique_ptr<SaverSurface>& cover) { return cover->output() == outputs[i].output; });
         if (covered) continue;
         // A new buffer reads as zeros: black, without a pixel written.
-        m_covers.push_back(std::make_unique<LayerSurface>(
-            m_client, outputs[i].output, [](LayerSurface& cover) { cover.paint([](Canvas&) { return true; }); },
-            [this](LayerSurface&) { later([this] { syncCovers(); }); }));
+        m_covers.push_back(std::make_unique<SaverSurface>(
+            m_client, outputs[i].output, [](SaverSurface& cover) { cover.paint([](Canvas&) { return true; }); },
+            [this](SaverSurface&) { later([this] { syncCovers(); }); }));
     }
 }
 
 // ---- FrameTarget ----
 
-void LayerSaver::ownerSize(int& width, int& height) {
+void WaylandSaver::ownerSize(int& width, int& height) {
     {
         std::lock_guard lock(m_mutex);
         if (m_playing && m_playing->configured() && m_playing->width() > 0) {
@@ -211,7 +211,7 @@ void LayerSaver::ownerSize(int& width, int& height) {
     height = m_window != nullptr ? m_window->height() : 0;
 }
 
-void LayerSaver::showFrame(const FrameView& frame, const PixelRect& place) {
+void WaylandSaver::showFrame(const FrameView& frame, const PixelRect& place) {
     std::lock_guard lock(m_mutex);
     m_videoPlace = place;
     if (!m_playing) return;
@@ -234,7 +234,7 @@ void LayerSaver::showFrame(const FrameView& frame, const PixelRect& place) {
     if (painted) m_formUnshown = false;
 }
 
-void LayerSaver::hideVideo() {
+void WaylandSaver::hideVideo() {
     {
         std::lock_guard lock(m_mutex);
         m_videoPlace = PixelRect{};
@@ -244,7 +244,7 @@ void LayerSaver::hideVideo() {
 
 // ---- Input ----
 
-QPointF LayerSaver::positionOn(wl_surface* surface, double x, double y) const {
+QPointF WaylandSaver::positionOn(wl_surface* surface, double x, double y) const {
     // Over another output, the place is measured from the playing output's corner, as the
     // saver's window would measure a point beside it.
     for (const auto& cover : m_covers) {
@@ -263,14 +263,14 @@ QPointF LayerSaver::positionOn(wl_surface* surface, double x, double y) const {
     return QPointF(x, y);
 }
 
-void LayerSaver::keyPressed(const std::string& text) {
+void WaylandSaver::keyPressed(const std::string& text) {
     if (m_placing) return later([this, text] { keyPressed(text); });
     if (m_hidden || m_window == nullptr) return;
     QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(text));
     m_window->routeKeyPress(&event);
 }
 
-void LayerSaver::moved(wl_surface* surface, double x, double y, int buttons) {
+void WaylandSaver::moved(wl_surface* surface, double x, double y, int buttons) {
     if (m_placing) return later([=, this] { moved(surface, x, y, buttons); });
     if (m_hidden || m_window == nullptr) return;
     const QPointF at = positionOn(surface, x, y);
@@ -278,7 +278,7 @@ void LayerSaver::moved(wl_surface* surface, double x, double y, int buttons) {
     m_window->routeMouseMove(&event);
 }
 
-void LayerSaver::pressed(wl_surface* surface, double x, double y, int button) {
+void WaylandSaver::pressed(wl_surface* surface, double x, double y, int button) {
     if (m_placing) return later([=, this] { pressed(surface, x, y, button); });
     if (m_hidden || m_window == nullptr) return;
     const QPointF at = positionOn(surface, x, y);

@@ -1,7 +1,8 @@
 #pragma once
-// The saver's window on a Wayland compositor with wlr-layer-shell: one overlay layer surface
-// that the compositor places (on the focused output) shows the form as its definition draws
-// it, with the video over it; every other output gets a black one. The surfaces take the
+// The saver's window on a Wayland compositor, as surfaces of our own (saver_surface.h: overlay
+// layer surfaces where the compositor offers wlr-layer-shell, full-screen toplevels where it
+// doesn't): one that the compositor places (on the focused output) shows the form as its
+// definition draws it, with the video over it; every other output gets a black one. The surfaces take the
 // keyboard and hide the pointer; keys, clicks and moves over any of them reach the form as
 // its own. Outputs that come while it runs get a black surface too; those that go take
 // theirs along.
@@ -21,14 +22,14 @@ struct wl_surface;
 
 namespace tessiva {
 
-class LayerSurface;
+class SaverSurface;
 class WaylandClient;
 class WaylandSeat;
 
-class LayerSaver final : public WindowPresenter, public FrameTarget {
+class WaylandSaver final : public WindowPresenter, public FrameTarget {
 public:
-    LayerSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets);
-    ~LayerSaver() override;
+    WaylandSaver(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets);
+    ~WaylandSaver() override;
 
     // WindowPresenter
     Status show(QtFormWindow& window) override;
@@ -64,10 +65,10 @@ private:
     // Inside show(), waiting for the compositor: input that comes meanwhile waits for the
     // event loop, since no handler may run inside another (the Load handler shows the form).
     bool m_placing = false;
-    std::vector<std::unique_ptr<LayerSurface>> m_covers;
+    std::vector<std::unique_ptr<SaverSurface>> m_covers;
 
     mutable std::mutex m_mutex;  // below: what the streaming thread shares
-    std::unique_ptr<LayerSurface> m_playing;
+    std::unique_ptr<SaverSurface> m_playing;
     QImage m_form;              // the form as drawn, the playing surface's size
     PixelRect m_videoPlace;     // empty: no video over the form
     bool m_formUnshown = false; // the form changed, and no buffer was free to show it
