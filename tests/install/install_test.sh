@@ -28,8 +28,22 @@ wait_for() {  # wait_for SECONDS COMMAND...
   while [ $SECONDS -lt $until ]; do "$@" && return 0; sleep 0.2; done
   return 1
 }
-no_saver() { ! pgrep -x tessiva >/dev/null; }
-has_saver() { pgrep -x tessiva >/dev/null; }
+# The processes named $1 that this test started: they have its HOME. Other tests on the same
+# machine run savers and idle hosts of their own.
+ours() {
+  local pid
+  for pid in $(pgrep -x "$1"); do
+    grep -qzxF "HOME=$HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+}
+running() { [ -n "$(ours "$1")" ]; }
+not_running() { ! running "$1"; }
+has_saver() { running tessiva; }
+no_saver() { not_running tessiva; }
+# True once the input focus is in a window of process $1. The saver and the dialog take the
+# focus a moment after their window shows; a key sent before then goes elsewhere.
+has_focus() { [ -n "$1" ] && [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$1" ]; }
+saver_has_focus() { has_focus "$(ours tessiva | head -n1)"; }
 
 # --- Install into a fresh prefix
 mkdir -p "$prefix/bin"
@@ -51,8 +65,7 @@ check "the menu entry runs the installed program with /C" test "$1|$2|$#" = "$ap
 # --- The installed command, started through the link, saves beside the program
 "$prefix/bin/tessiva" /C &
 dialog=$!
-wait_for 10 xdotool search --sync --onlyvisible --pid "$dialog" >/dev/null 2>&1
-sleep 0.5
+wait_for 10 has_focus "$dialog"
 xdotool key space Tab Tab space
 wait_for 5 bash -c "! kill -0 $dialog 2>/dev/null"
 wait "$dialog"
@@ -64,8 +77,7 @@ check "OK saved the cleared box beside the program, keeping the path" \
 xdotool mousemove 640 360
 "$prefix/bin/tessiva" /S >&- 2>&- &
 saver=$!
-check "the saver started with closed output shows its window" wait_for 10 xdotool search --onlyvisible --pid "$saver"
-sleep 1.5
+check "the saver started with closed output shows its window" wait_for 10 has_focus "$saver"
 xdotool key a
 check "a key ends the saver started with closed output" wait_for 5 bash -c "! kill -0 $saver 2>/dev/null"
 
@@ -89,36 +101,42 @@ done
 
 # --- xautolock: its own timer counts whole minutes, so the test asks it to start the saver now
 "$idle" xautolock 1 >"$work/idle.log" 2>&1
-check "tessiva-idle xautolock 1 starts the host" pgrep -x xautolock >/dev/null
+check "tessiva-idle xautolock 1 starts the host" running xautolock
 check "its autostart entry names the host" grep -q ' run xautolock 1$' "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
-sleep 1
-xautolock -locknow
-check "xautolock starts the saver" wait_for 10 has_saver
-sleep 1.5
+# -locknow reaches the running xautolock through a property on the root window, which it reads
+# about once a second. Sent before that xautolock has set itself up, the message is lost (or
+# -locknow finds no xautolock at all and says so), so it is sent again until the saver comes.
+lock_now() { has_saver || { xautolock -locknow 2>/dev/null; wait_for 3 has_saver; }; }
+check "xautolock starts the saver" wait_for 20 lock_now
+wait_for 10 saver_has_focus
 xdotool key a
 check "a key ends the saver xautolock started" wait_for 5 no_saver
 "$idle" off >/dev/null
 check "tessiva-idle off stops xautolock and removes the entry" \
-  bash -c "! pgrep -x xautolock >/dev/null && ! test -e '$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop'"
+  test -z "$(ours xautolock)" -a ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
 
 # --- xss-lock follows the X server's screensaver timer
-xset s 2 0
 "$idle" xss-lock >"$work/idle.log" 2>&1
-check "tessiva-idle xss-lock starts the host" pgrep -x xss-lock >/dev/null
+check "tessiva-idle xss-lock starts the host" running xss-lock
+# The timer starts only once xss-lock listens, which it shows by registering as the screensaver
+# in a property on the root window: a screensaver that comes on before then is missed, and
+# the saver never starts.
+wait_for 10 bash -c "xprop -root _MIT_SCREEN_SAVER_ID 2>/dev/null | grep -q 'pixmap id'"
+xset s 2 0
 check "the X server's timer starts the saver through xss-lock" wait_for 15 has_saver
-sleep 1.5
+wait_for 10 saver_has_focus
 xdotool mousemove_relative 5 5
 check "a movement ends the saver xss-lock started" wait_for 5 no_saver
 xset s off
 "$idle" off >/dev/null
-check "tessiva-idle off leaves no xss-lock" bash -c '! pgrep -x xss-lock >/dev/null'
+check "tessiva-idle off leaves no xss-lock" not_running xss-lock
 
 # --- Uninstall takes away everything install put there, and nothing else
 "$idle" xautolock 5 >/dev/null 2>&1
 "$root/scripts/install.sh" uninstall "$prefix" >"$work/uninstall.log" 2>&1
 check "uninstall succeeds" test $? -eq 0
 check "uninstall leaves the prefix as it was before the install" test "$(tree)" = "$before"
-check "uninstall stops the idle host it set up" bash -c '! pgrep -x xautolock >/dev/null'
+check "uninstall stops the idle host it set up" not_running xautolock
 
 # --- A file of someone else's in the application directory stays, and is named
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1
