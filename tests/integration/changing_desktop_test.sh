@@ -7,6 +7,7 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 program=$1
+. "$(dirname "$0")/../checks.sh"
 work=$(mktemp -d)
 servers=()
 cleanup() {
@@ -15,11 +16,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
-}
 
 # Starts an X server ("$@", which takes -displayfd 3) and sets DISPLAY and server.
 start_server() {
@@ -47,15 +43,6 @@ start_saver() {
 geometry() { xwininfo -id "$saver" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 # Pure-green pixels (the desktop's background) in the region WxH+X+Y of the screen.
 green_in() { import -window root -crop "$1" +repage -depth 8 txt:- 2>/dev/null | grep -c '#00FF00'; }
-# Waits up to $1 tenths of a second for the saver to end; sets status to its exit status or
-# "running".
-wait_exit() {
-    status=running
-    for _ in $(seq "$1"); do
-        if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
-        sleep 0.1
-    done
-}
 
 # ---- The screen grows and shrinks.
 start_server Xtigervnc -geometry 1920x1080 -SecurityTypes None -rfbport 0 -nolisten tcp
@@ -74,7 +61,7 @@ sleep 1
 [ "$(geometry)" = 1920x1080 ]
 check "a second after it shrank back, the saver fits it again" $? "$(geometry)"
 xdotool mousemove_relative 5 5
-wait_exit 50
+wait_exit "$pid" 50
 [ "$status" = 0 ]
 check "and it still ends with 0 on a mouse movement" $? "status $status"
 stop_server
@@ -98,7 +85,7 @@ check "a second after it went, its cover is gone and the saver stays" $? "$(geom
 kill -0 "$pid" 2>/dev/null
 check "the saver runs on through the changes" $?
 stop_server
-wait_exit 50
+wait_exit "$pid" 50
 
 # ---- The X server dies while the clip plays.
 signals=0
@@ -110,7 +97,7 @@ for run in $(seq 25); do
     sleep 1
     kill -9 "$server"
     wait "$server" 2>/dev/null
-    wait_exit 100
+    wait_exit "$pid" 100
     [ "$status" = running ] && kill -9 "$pid" 2>/dev/null
     [ "$status" != running ] && [ "$status" -gt 128 ] && signals=$((signals + 1))
     grep -qiE 'double free|corruption|invalid pointer|malloc\(\)|free\(\)' "$work/saver.log" && heap=$((heap + 1))
@@ -122,5 +109,4 @@ check "25 times the X server died under the saver: no run died of a signal or of
 [ "$(tr ' ' '\n' <<<"$statuses" | grep -c '^1$')" = 25 ]
 check "every run ended with status 1" $? "statuses: $statuses"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -10,6 +10,7 @@ program=$1
 pointer_tool=$2
 sample=$3
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../checks.sh"
 . "$here/sway_session.sh"
 
 work=$(mktemp -d)
@@ -20,11 +21,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
-}
 
 # A copy of the program whose settings name CLIP_FOLDER; sets app.
 make_app() {
@@ -41,14 +37,6 @@ start_saver() {
     pid=$!
     sleep 1.5
 }
-# Waits up to $1 tenths of a second for the saver to end; sets status ("running" if it didn't).
-wait_exit() {
-    status=running
-    for _ in $(seq "$1"); do
-        if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
-        sleep 0.1
-    done
-}
 stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 black() { pixel_share "$1" '#000000'; }
 # How many of FILE's pixels are exactly COLOR (a few hundred make a line of text).
@@ -57,7 +45,7 @@ pixels_of() {
         awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
 }
 
-sway_start "$work" "$pointer_tool" || { echo "0 passed, 1 failed"; exit 1; }
+sway_start "$work" "$pointer_tool" || { check "sway starts" 1 "see above"; finish; exit 1; }
 focused=$(focused_output)
 other=HEADLESS-2
 [ "$focused" = HEADLESS-2 ] && other=HEADLESS-1
@@ -75,11 +63,11 @@ check "the clip plays over the whole focused output" $? \
 check "the other output is all black" $? "$(black "$work/other.png")‰ black"
 key_shift
 pointer wheel 1
-wait_exit 10
+wait_exit "$pid" 10
 [ "$status" = running ]
 check "Shift alone and the wheel leave it running" $? "status $status"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "\"x\" ends it with status 0" $? "status $status"
 stop_saver
@@ -87,7 +75,7 @@ stop_saver
 # ---- Pointer input: a small move, a move over the other output, a right click.
 start_saver
 pointer move 1 0
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a one-pixel pointer move ends it with status 0" $? "status $status"
 stop_saver
@@ -95,7 +83,7 @@ stop_saver
 swaymsg -q seat seat0 cursor set 1500 300
 start_saver
 pointer move 0 1
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a move with the pointer over the other output ends it" $? "status $status"
 stop_saver
@@ -103,7 +91,7 @@ swaymsg -q seat seat0 cursor set 640 360
 
 start_saver
 pointer button right click
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a right click ends it" $? "status $status"
 stop_saver
@@ -119,7 +107,7 @@ blue=$(pixels_of "$work/broken.png" '#0000FF')
 [ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
 check "a broken clip gives black with the blue link" $? "$(black "$work/broken.png")‰ black, $blue blue pixels"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "and a key still ends it" $? "status $status"
 stop_saver
@@ -142,7 +130,7 @@ sleep 0.5
 kill -0 "$pid" 2>/dev/null
 check "and it runs on as the output goes" $? "$(tail -n 3 "$work/saver.log")"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 stop_saver
 swaymsg -q focus output "$focused"
 
@@ -196,7 +184,7 @@ sleep 0.5
 key " "
 wtype -s 200 -k Tab -s 100 -k Tab
 key " "
-wait_exit 50
+wait_exit "$pid" 50
 [ "$status" = 0 ] && grep -q '^sound=0' "$app/Tessiva.ini"
 check "clearing \"Play sound\" and OK saves sound=0 and ends the dialog" $? \
     "status $status, $(tr '\n' ' ' <"$app/Tessiva.ini")"
@@ -206,7 +194,7 @@ stop_saver
 # whichever of its two connections noticed first: ours, or Qt's).
 start_saver
 sway_stop
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 1 ]
 check "when the compositor dies, it ends with status 1" $? "status $status; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
@@ -244,5 +232,4 @@ kill "$weston" 2>/dev/null
 wait "$weston" 2>/dev/null
 rm -rf "$wrt"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
