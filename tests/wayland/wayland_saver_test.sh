@@ -29,13 +29,23 @@ make_app() {
     cp "$program" "$app/tessiva"
     printf '[config]\npath=%s/\nsound=0\n' "$1" >"$app/Tessiva.ini"
 }
-# Starts the saver and gives it time to cover the outputs (0.75 to 0.9 s here, measured by
-# screenshots); sets pid. The compositors' IPC doesn't list layer surfaces, and polling by
-# screenshot takes longer than the wait.
-start_saver() {
+# Starts the saver; sets pid.
+launch_saver() {
     "$app/tessiva" /S >"$work/saver.log" 2>&1 &
     pid=$!
-    sleep 1.5
+}
+# Neither output shows the desktop any more. sway's IPC doesn't list layer surfaces, so
+# screenshots tell.
+covered() {
+    shot "$focused" "$work/covered1.png" && shot "$other" "$work/covered2.png" &&
+        [ "$(pixel_share "$work/covered1.png" "$SWAY_BACKGROUND")" = 0 ] &&
+        [ "$(pixel_share "$work/covered2.png" "$SWAY_BACKGROUND")" = 0 ]
+}
+# Starts the saver and waits until its surfaces cover both outputs, from when input reaches
+# it: about a second after the start on an idle machine, twice that on a busy one.
+start_saver() {
+    launch_saver
+    wait_for 10 covered
 }
 stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 black() { pixel_share "$1" '#000000'; }
@@ -53,12 +63,15 @@ other=HEADLESS-2
 # ---- The clip on the focused output, black on the other; what doesn't end it, and a key that does.
 make_app "$(dirname "$sample")"
 start_saver
-sleep 1
-shot "$focused" "$work/playing.png"
-shot "$other" "$work/other.png"
-[ "$(black "$work/playing.png")" -lt 500 ] && [ "$(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")" = 0 ]
+# The clip's first frames may still be black.
+plays() {
+    shot "$focused" "$work/playing.png" && [ "$(black "$work/playing.png")" -lt 500 ] &&
+        [ "$(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")" = 0 ]
+}
+wait_for 5 plays
 check "the clip plays over the whole focused output" $? \
     "$(black "$work/playing.png")‰ black, $(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")‰ desktop"
+shot "$other" "$work/other.png"
 [ "$(black "$work/other.png")" = 1000 ]
 check "the other output is all black" $? "$(black "$work/other.png")‰ black"
 key_shift
@@ -101,10 +114,11 @@ mkdir -p "$work/broken"
 head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
 make_app "$work/broken"
 start_saver
-sleep 1
-shot "$focused" "$work/broken.png"
-blue=$(pixels_of "$work/broken.png" '#0000FF')
-[ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
+shows_link() {
+    shot "$focused" "$work/broken.png" && blue=$(pixels_of "$work/broken.png" '#0000FF') &&
+        [ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
+}
+wait_for 5 shows_link
 check "a broken clip gives black with the blue link" $? "$(black "$work/broken.png")‰ black, $blue blue pixels"
 key x
 wait_exit "$pid" 30
@@ -116,16 +130,15 @@ stop_saver
 make_app "$(dirname "$sample")"
 start_saver
 swaymsg -q create_output
-sleep 1
-added=$(outputs | awk '$1 != "HEADLESS-1" && $1 != "HEADLESS-2" {print $1; exit}')
-if [ -n "$added" ]; then
-    shot "$added" "$work/added.png"
-    [ "$(black "$work/added.png")" = 1000 ]
-    check "an output plugged in while it runs goes black" $? "$added: $(black "$work/added.png")‰ black"
-    swaymsg -q output "$added" unplug 2>/dev/null || swaymsg -q output "$added" disable
-else
-    check "an output plugged in while it runs goes black" 1 "no output was added"
-fi
+added_is_black() {
+    added=$(outputs | awk '$1 != "HEADLESS-1" && $1 != "HEADLESS-2" {print $1; exit}')
+    [ -n "$added" ] && shot "$added" "$work/added.png" && [ "$(black "$work/added.png")" = 1000 ]
+}
+wait_for 5 added_is_black
+check "an output plugged in while it runs goes black" $? \
+    "${added:-no output was added}${added:+: $(black "$work/added.png")‰ black}"
+if [ -n "$added" ]; then swaymsg -q output "$added" unplug 2>/dev/null || swaymsg -q output "$added" disable; fi
+# Time for a fault to show: nothing to see when it goes right.
 sleep 0.5
 kill -0 "$pid" 2>/dev/null
 check "and it runs on as the output goes" $? "$(tail -n 3 "$work/saver.log")"
@@ -137,17 +150,13 @@ swaymsg -q focus output "$focused"
 # ---- swayidle starts it.
 swayidle timeout 2 "$app/tessiva /S" >"$work/swayidle.log" 2>&1 &
 idle=$!
-started=
-for _ in $(seq 60); do
-    started=$(pgrep -f "^$app/tessiva /S" | head -n1)
-    [ -n "$started" ] && break
-    sleep 0.1
-done
-check "swayidle starts it after 2 idle seconds" "$([ -n "$started" ]; echo $?)"
-sleep 1.5
+idle_saver() { pgrep -f "^$app/tessiva /S" >/dev/null; }
+no_idle_saver() { ! idle_saver; }
+wait_for 10 idle_saver
+check "swayidle starts it after 2 idle seconds" $?
+wait_for 10 covered
 key x
-for _ in $(seq 30); do pgrep -f "^$app/tessiva /S" >/dev/null || break; sleep 0.1; done
-! pgrep -f "^$app/tessiva /S" >/dev/null
+wait_for 5 no_idle_saver
 check "and a key ends what swayidle started" $?
 kill "$idle" 2>/dev/null
 wait "$idle" 2>/dev/null
@@ -171,15 +180,13 @@ make_app "$(dirname "$sample")"
 printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$sample")" >"$app/Tessiva.ini"
 "$app/tessiva" /C >"$work/dialog.log" 2>&1 &
 pid=$!
-dialog=
-for _ in $(seq 50); do
-    dialog=$(swaymsg -r -t get_tree | grep -c '"name": "Configure"')
-    [ "$dialog" -ge 1 ] 2>/dev/null && break
-    sleep 0.1
-done
-[ "$dialog" -ge 1 ] 2>/dev/null
+# Keys go to the dialog once sway has given it the focus. In the tree, a node's "focused"
+# comes before its "name".
+dialog_focused() {
+    swaymsg -r -t get_tree | awk '/"focused":/ { f = index($0, "true") > 0 } /"name": "Configure"/ && f { hit = 1 } END { exit !hit }'
+}
+wait_for 10 dialog_focused
 check "\"/C\" opens the dialog as a Wayland window" $? "$(tail -n 3 "$work/dialog.log")"
-sleep 0.5
 # The check box has the focus first: Space clears it; Tab, Tab reaches OK (after Cancel).
 key " "
 wtype -s 200 -k Tab -s 100 -k Tab
@@ -210,22 +217,25 @@ wrt=$(mktemp -d)
 (_sway_exec_clean env XDG_RUNTIME_DIR="$wrt" weston --backend=headless-backend.so --use-pixman --socket=wl-test \
     --width=1024 --height=576 --debug --idle-time=0) >"$work/weston.log" 2>&1 &
 weston=$!
-for _ in $(seq 50); do [ -S "$wrt/wl-test" ] && break; sleep 0.1; done
+wait_for 10 test -S "$wrt/wl-test"
 export XDG_RUNTIME_DIR=$wrt WAYLAND_DISPLAY=wl-test
 make_app "$(dirname "$sample")"
-start_saver
-sleep 1.5
-weston_shot "$work/weston.png"
-[ -s "$work/weston.png" ] && [ "$(black "$work/weston.png")" -lt 500 ] && kill -0 "$pid" 2>/dev/null
+launch_saver
+plays_in_weston() {
+    weston_shot "$work/weston.png" && [ -s "$work/weston.png" ] && [ "$(black "$work/weston.png")" -lt 500 ] &&
+        kill -0 "$pid" 2>/dev/null
+}
+wait_for 10 plays_in_weston
 check "without layer-shell the clip plays full screen in a window of Qt's" $? \
     "$([ -s "$work/weston.png" ] && black "$work/weston.png")‰ black; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
 make_app "$work/broken"
-start_saver
-sleep 1.5
-weston_shot "$work/weston-broken.png"
-[ -s "$work/weston-broken.png" ] && [ "$(black "$work/weston-broken.png")" -ge 990 ] &&
-    [ "$(pixels_of "$work/weston-broken.png" '#0000FF')" -ge 200 ]
+launch_saver
+shows_link_in_weston() {
+    weston_shot "$work/weston-broken.png" && [ -s "$work/weston-broken.png" ] &&
+        [ "$(black "$work/weston-broken.png")" -ge 990 ] && [ "$(pixels_of "$work/weston-broken.png" '#0000FF')" -ge 200 ]
+}
+wait_for 10 shows_link_in_weston
 check "and a broken clip there gives black with the blue link" $?
 stop_saver
 kill "$weston" 2>/dev/null
