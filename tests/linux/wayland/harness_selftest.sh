@@ -6,7 +6,7 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../checks.sh"
+. "$here/../../checks.sh"
 . "$here/sway_session.sh"
 work=$(mktemp -d)
 idle_pid=

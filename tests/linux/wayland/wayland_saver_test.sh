@@ -10,7 +10,7 @@ program=$1
 pointer_tool=$2
 sample=$3
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../checks.sh"
+. "$here/../../checks.sh"
 . "$here/sway_session.sh"
 
 work=$(mktemp -d)
@@ -162,7 +162,7 @@ kill "$idle" 2>/dev/null
 wait "$idle" 2>/dev/null
 
 # tessiva-idle sets swayidle up beside the program, and takes it down again.
-cp "$here/../../scripts/tessiva-idle" "$app/"
+cp "$here/../../../scripts/tessiva-idle" "$app/"
 export XDG_CONFIG_HOME=$work/config
 "$app/tessiva-idle" swayidle 0 >/dev/null 2>&1
 [ $? = 2 ] && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
