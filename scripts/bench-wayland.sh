@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The saver's processor use on Wayland, against gst-launch-1.0 playbin with waylandsink full
-# screen, in the same headless sway (tests/wayland/sway_session.sh), in alternating rounds.
+# screen, in the same headless sway (tests/linux/wayland/sway_session.sh), in alternating rounds.
 # Counts each player's own CPU time and sway's while it plays, since a player can save its own
 # time by handing work to the compositor. Prints numbers and one goal line; never fails on a
 # number.
@@ -12,7 +12,7 @@ program=$1
 pointer_tool=$2
 clip=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tests/wayland/sway_session.sh"
+. "$root/tests/linux/wayland/sway_session.sh"
 rounds=${BENCH_RUNS:-5}
 seconds=${BENCH_WAYLAND_SECONDS:-12}
 hz=$(getconf CLK_TCK)

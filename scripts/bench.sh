@@ -57,7 +57,7 @@ fi
 if [ -z "${BENCH_ONLY:-}" ] || [[ ",$BENCH_ONLY," == *,wayland,* ]]; then
   echo
   echo "=== CPU on Wayland ==="
-  scripts/bench-wayland.sh "$root/build-release/tessiva" "$root/build-release/tests/wayland/tessiva_virtual_pointer" \
+  scripts/bench-wayland.sh "$root/build-release/tessiva" "$root/build-release/tests/linux/wayland/tessiva_virtual_pointer" \
     "$root/assets/vorn.evc" | tee -a "$log"
 fi
 # Under Wine: the Windows build's interface thread, mid-clip.

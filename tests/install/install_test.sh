@@ -5,6 +5,7 @@
 # setting up the real xss-lock and xautolock, whose saver then ends on input.
 # Runs on an X display (run-under-xvfb.sh).
 #   install_test.sh PROGRAM
+# Ends with "N passed, N failed".
 set -uo pipefail
 program=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -14,69 +15,78 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME"
 prefix="$work/a b\$c/.local"
 app="$prefix/lib/tessiva"
-failures=0
+. "$root/tests/checks.sh"
 
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
 tree() { (cd "$work/a b\$c" && find . | LC_ALL=C sort); }
-wait_for() {  # wait_for SECONDS COMMAND...
-  local until=$((SECONDS + $1))
-  shift
-  while [ $SECONDS -lt $until ]; do "$@" && return 0; sleep 0.2; done
-  return 1
+# The processes named $1 that this test started: they have its HOME. Other tests on the same
+# machine run savers and idle hosts of their own.
+ours() {
+  local pid
+  for pid in $(pgrep -x "$1"); do
+    grep -qzxF "HOME=$HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
 }
-no_saver() { ! pgrep -x tessiva >/dev/null; }
-has_saver() { pgrep -x tessiva >/dev/null; }
+running() { [ -n "$(ours "$1")" ]; }
+not_running() { ! running "$1"; }
+has_saver() { running tessiva; }
+no_saver() { not_running tessiva; }
+# True once the input focus is in a window of process $1. The saver and the dialog take the
+# focus a moment after their window shows; a key sent before then goes elsewhere.
+has_focus() { [ -n "$1" ] && [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$1" ]; }
+saver_has_focus() { has_focus "$(ours tessiva | head -n1)"; }
 
 # --- Install into a fresh prefix
 mkdir -p "$prefix/bin"
 touch "$prefix/bin/someone-elses"
 before=$(tree)
 "$root/scripts/install.sh" install "$program" "$prefix" >"$work/install.log" 2>&1
-check "install succeeds" test $? -eq 0
-check "the program and the clip are in the application directory" test -x "$app/tessiva" -a -f "$app/vorn.evc"
-check "the settings file names the application directory" \
-  test "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/' "$app")"
-check "bin/tessiva links to the program" test "$(readlink "$prefix/bin/tessiva")" = "$app/tessiva"
+check "install succeeds" $? "$(tail -n 3 "$work/install.log")"
+[ -x "$app/tessiva" ] && [ -f "$app/vorn.evc" ]
+check "the program and the clip are in the application directory" $?
+[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/' "$app")" ]
+check "the settings file names the application directory" $?
+[ "$(readlink "$prefix/bin/tessiva")" = "$app/tessiva" ]
+check "bin/tessiva links to the program" $?
 entry="$prefix/share/applications/tessiva-settings.desktop"
-check "the menu entry is named \"Tessiva settings\"" grep -qx 'Name=Tessiva settings' "$entry"
+grep -qx 'Name=Tessiva settings' "$entry"
+check "the menu entry is named \"Tessiva settings\"" $?
 # The Exec line, unescaped as a desktop reads it, runs the program with /C.
 exec_line=$(sed -n 's/^Exec=//p' "$entry" | sed 's/\\\\/\\/g')
 eval "set -- $exec_line"
-check "the menu entry runs the installed program with /C" test "$1|$2|$#" = "$app/tessiva|/C|2"
+[ "$1|$2|$#" = "$app/tessiva|/C|2" ]
+check "the menu entry runs the installed program with /C" $? "$exec_line"
 
 # --- The installed command, started through the link, saves beside the program
 "$prefix/bin/tessiva" /C &
 dialog=$!
-wait_for 10 xdotool search --sync --onlyvisible --pid "$dialog" >/dev/null 2>&1
-sleep 0.5
+wait_for 10 has_focus "$dialog"
 xdotool key space Tab Tab space
-wait_for 5 bash -c "! kill -0 $dialog 2>/dev/null"
-wait "$dialog"
-check "the dialog ends with 0 after OK" test $? -eq 0
-check "OK saved the cleared box beside the program, keeping the path" \
-  test "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/\nsound=0' "$app")"
+wait_exit "$dialog" 50
+[ "$status" = 0 ]
+check "the dialog ends with 0 after OK" $? "status $status"
+[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/\nsound=0' "$app")" ]
+check "OK saved the cleared box beside the program, keeping the path" $?
 
 # --- Started with stdout and stderr closed, as xautolock starts its locker, it still ends on a key
 xdotool mousemove 640 360
 "$prefix/bin/tessiva" /S >&- 2>&- &
 saver=$!
-check "the saver started with closed output shows its window" wait_for 10 xdotool search --onlyvisible --pid "$saver"
-sleep 1.5
+wait_for 10 has_focus "$saver"
+check "the saver started with closed output shows its window" $?
 xdotool key a
-check "a key ends the saver started with closed output" wait_for 5 bash -c "! kill -0 $saver 2>/dev/null"
+wait_exit "$saver" 50
+[ "$status" != running ]
+check "a key ends the saver started with closed output" $?
 
 # --- Installing again keeps the settings file as it is, in whatever spelling
 printf '[config]\nsound=1\npath=/my/clips/\n' >"$app/Tessiva.ini"
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1
-check "a second install keeps the settings file" test "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\nsound=1\npath=/my/clips/')"
+[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\nsound=1\npath=/my/clips/')" ]
+check "a second install keeps the settings file" $?
 mv "$app/Tessiva.ini" "$app/tessiva.INI"
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1
-check "a settings file spelt otherwise gets no second one beside it" \
-  test "$(cd "$app" && find . -iname tessiva.ini)" = "./tessiva.INI"
+[ "$(cd "$app" && find . -iname tessiva.ini)" = "./tessiva.INI" ]
+check "a settings file spelt otherwise gets no second one beside it" $?
 
 # --- tessiva-idle: bad input changes nothing
 idle="$prefix/bin/tessiva-idle"
@@ -84,48 +94,64 @@ for bad in "xautolock 0" "xautolock 61" "xautolock ten" "xss-lock 5" "sometimes"
   # shellcheck disable=SC2086
   "$idle" $bad >/dev/null 2>&1
   status=$?
-  check "tessiva-idle $bad is refused" test $status -eq 2 -a ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
+  [ $status -eq 2 ] && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
+  check "tessiva-idle $bad is refused" $? "status $status"
 done
 
 # --- xautolock: its own timer counts whole minutes, so the test asks it to start the saver now
 "$idle" xautolock 1 >"$work/idle.log" 2>&1
-check "tessiva-idle xautolock 1 starts the host" pgrep -x xautolock >/dev/null
-check "its autostart entry names the host" grep -q ' run xautolock 1$' "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
-sleep 1
-xautolock -locknow
-check "xautolock starts the saver" wait_for 10 has_saver
-sleep 1.5
+running xautolock
+check "tessiva-idle xautolock 1 starts the host" $? "$(cat "$work/idle.log")"
+grep -q ' run xautolock 1$' "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop"
+check "its autostart entry names the host" $?
+# -locknow reaches the running xautolock through a property on the root window, which it reads
+# about once a second. Sent before that xautolock has set itself up, the message is lost (or
+# -locknow finds no xautolock at all and says so), so it is sent again until the saver comes.
+lock_now() { has_saver || { xautolock -locknow 2>/dev/null; wait_for 3 has_saver; }; }
+wait_for 20 lock_now
+check "xautolock starts the saver" $?
+wait_for 10 saver_has_focus
 xdotool key a
-check "a key ends the saver xautolock started" wait_for 5 no_saver
+wait_for 5 no_saver
+check "a key ends the saver xautolock started" $?
 "$idle" off >/dev/null
-check "tessiva-idle off stops xautolock and removes the entry" \
-  bash -c "! pgrep -x xautolock >/dev/null && ! test -e '$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop'"
+not_running xautolock && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
+check "tessiva-idle off stops xautolock and removes the entry" $?
 
 # --- xss-lock follows the X server's screensaver timer
-xset s 2 0
 "$idle" xss-lock >"$work/idle.log" 2>&1
-check "tessiva-idle xss-lock starts the host" pgrep -x xss-lock >/dev/null
-check "the X server's timer starts the saver through xss-lock" wait_for 15 has_saver
-sleep 1.5
+running xss-lock
+check "tessiva-idle xss-lock starts the host" $? "$(cat "$work/idle.log")"
+# The timer starts only once xss-lock listens, which it shows by registering as the screensaver
+# in a property on the root window: a screensaver that comes on before then is missed, and
+# the saver never starts.
+wait_for 10 bash -c "xprop -root _MIT_SCREEN_SAVER_ID 2>/dev/null | grep -q 'pixmap id'"
+xset s 2 0
+wait_for 15 has_saver
+check "the X server's timer starts the saver through xss-lock" $?
+wait_for 10 saver_has_focus
 xdotool mousemove_relative 5 5
-check "a movement ends the saver xss-lock started" wait_for 5 no_saver
+wait_for 5 no_saver
+check "a movement ends the saver xss-lock started" $?
 xset s off
 "$idle" off >/dev/null
-check "tessiva-idle off leaves no xss-lock" bash -c '! pgrep -x xss-lock >/dev/null'
+not_running xss-lock
+check "tessiva-idle off leaves no xss-lock" $?
 
 # --- Uninstall takes away everything install put there, and nothing else
 "$idle" xautolock 5 >/dev/null 2>&1
 "$root/scripts/install.sh" uninstall "$prefix" >"$work/uninstall.log" 2>&1
-check "uninstall succeeds" test $? -eq 0
-check "uninstall leaves the prefix as it was before the install" test "$(tree)" = "$before"
-check "uninstall stops the idle host it set up" bash -c '! pgrep -x xautolock >/dev/null'
+check "uninstall succeeds" $? "$(tail -n 3 "$work/uninstall.log")"
+[ "$(tree)" = "$before" ]
+check "uninstall leaves the prefix as it was before the install" $?
+not_running xautolock
+check "uninstall stops the idle host it set up" $?
 
 # --- A file of someone else's in the application directory stays, and is named
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1
 touch "$app/notes.txt"
 "$root/scripts/install.sh" uninstall "$prefix" >"$work/uninstall.log" 2>&1
-check "a foreign file stays, with a word about it" \
-  bash -c "test -f '$app/notes.txt' && ! test -e '$app/tessiva' && grep -q 'Left ' '$work/uninstall.log'"
+[ -f "$app/notes.txt" ] && [ ! -e "$app/tessiva" ] && grep -q 'Left ' "$work/uninstall.log"
+check "a foreign file stays, with a word about it" $?
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
-echo "all checks passed"
+finish

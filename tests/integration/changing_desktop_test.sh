@@ -7,6 +7,7 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 program=$1
+. "$(dirname "$0")/../checks.sh"
 work=$(mktemp -d)
 servers=()
 cleanup() {
@@ -15,11 +16,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
-}
 
 # Starts an X server ("$@", which takes -displayfd 3) and sets DISPLAY and server.
 start_server() {
@@ -27,43 +23,34 @@ start_server() {
     "$@" -displayfd 3 3>"$work/display" >"$work/server.log" 2>&1 &
     server=$!
     servers+=("$server")
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+    wait_for 10 test -s "$work/display"
     export DISPLAY=":$(head -n1 "$work/display")"
 }
 stop_server() { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; }
 
-# The saver's window once it is viewable, within 5 s; sets saver and pid.
+# Starts the saver and waits, up to 10 s, until its window holds the focus, which it takes
+# once it has placed itself; sets saver and pid.
 start_saver() {
     "$program" /S >"$work/saver.log" 2>&1 &
     pid=$!
     saver=""
-    for _ in $(seq 50); do
-        saver=$(xwininfo -root -tree 2>/dev/null | awk '$2 == "\"Form1\":" {print $1; exit}')
-        [ -n "$saver" ] && xwininfo -id "$saver" 2>/dev/null | grep -q 'IsViewable' && return
-        saver=""
-        sleep 0.1
-    done
+    wait_for 10 saver_has_focus
+}
+saver_has_focus() {
+    saver=$(xwininfo -root -tree 2>/dev/null | awk '$2 == "\"Form1\":" {print $1; exit}')
+    [ -n "$saver" ] && [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$pid" ]
 }
 geometry() { xwininfo -id "$saver" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+has_geometry() { [ "$(geometry)" = "$1" ]; }
 # Pure-green pixels (the desktop's background) in the region WxH+X+Y of the screen.
 green_in() { import -window root -crop "$1" +repage -depth 8 txt:- 2>/dev/null | grep -c '#00FF00'; }
-# Waits up to $1 tenths of a second for the saver to end; sets status to its exit status or
-# "running".
-wait_exit() {
-    status=running
-    for _ in $(seq "$1"); do
-        if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
-        sleep 0.1
-    done
-}
 
 # ---- The screen grows and shrinks.
 start_server Xtigervnc -geometry 1920x1080 -SecurityTypes None -rfbport 0 -nolisten tcp
 xsetroot -solid '#00ff00'
 start_saver
-[ "$(geometry)" = 1920x1080 ]
+wait_for 5 has_geometry 1920x1080
 check "the saver covers the 1920x1080 screen" $? "$(geometry)"
-sleep 1
 xrandr -s 1920x1200 >/dev/null 2>&1
 sleep 1
 [ "$(geometry)" = 1920x1200 ] && [ "$(green_in 1920x1200+0+0)" = 0 ]
@@ -74,7 +61,7 @@ sleep 1
 [ "$(geometry)" = 1920x1080 ]
 check "a second after it shrank back, the saver fits it again" $? "$(geometry)"
 xdotool mousemove_relative 5 5
-wait_exit 50
+wait_exit "$pid" 50
 [ "$status" = 0 ]
 check "and it still ends with 0 on a mouse movement" $? "status $status"
 stop_server
@@ -84,7 +71,7 @@ start_server Xvfb -screen 0 2560x720x24 -nolisten tcp -noreset
 xrandr --setmonitor L 1280/339x720/191+0+0 screen >/dev/null 2>&1
 xsetroot -solid '#00ff00'
 start_saver
-sleep 1
+wait_for 5 has_geometry 1280x720
 [ "$(geometry)" = 1280x720 ] && [ "$(green_in 1280x720+1280+0)" = 921600 ]
 check "with one monitor, the saver covers it and the rest of the screen shows the desktop" $? "$(geometry)"
 xrandr --setmonitor R 1280/339x720/191+1280+0 none >/dev/null 2>&1
@@ -98,7 +85,7 @@ check "a second after it went, its cover is gone and the saver stays" $? "$(geom
 kill -0 "$pid" 2>/dev/null
 check "the saver runs on through the changes" $?
 stop_server
-wait_exit 50
+wait_exit "$pid" 50
 
 # ---- The X server dies while the clip plays.
 signals=0
@@ -107,10 +94,10 @@ statuses=""
 for run in $(seq 25); do
     start_server Xvfb -screen 0 640x480x24 -nolisten tcp -noreset
     start_saver
-    sleep 1
+    sleep 1  # a second into the clip
     kill -9 "$server"
     wait "$server" 2>/dev/null
-    wait_exit 100
+    wait_exit "$pid" 100
     [ "$status" = running ] && kill -9 "$pid" 2>/dev/null
     [ "$status" != running ] && [ "$status" -gt 128 ] && signals=$((signals + 1))
     grep -qiE 'double free|corruption|invalid pointer|malloc\(\)|free\(\)' "$work/saver.log" && heap=$((heap + 1))
@@ -122,5 +109,4 @@ check "25 times the X server died under the saver: no run died of a signal or of
 [ "$(tr ' ' '\n' <<<"$statuses" | grep -c '^1$')" = 25 ]
 check "every run ended with status 1" $? "statuses: $statuses"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -10,6 +10,7 @@ program=$1
 pointer_tool=$2
 sample=$3
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../checks.sh"
 . "$here/sway_session.sh"
 
 work=$(mktemp -d)
@@ -20,11 +21,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
-}
 
 # A copy of the program whose settings name CLIP_FOLDER; sets app.
 make_app() {
@@ -33,21 +29,23 @@ make_app() {
     cp "$program" "$app/tessiva"
     printf '[config]\npath=%s/\nsound=0\n' "$1" >"$app/Tessiva.ini"
 }
-# Starts the saver and gives it time to cover the outputs (0.75 to 0.9 s here, measured by
-# screenshots); sets pid. The compositors' IPC doesn't list layer surfaces, and polling by
-# screenshot takes longer than the wait.
-start_saver() {
+# Starts the saver; sets pid.
+launch_saver() {
     "$app/tessiva" /S >"$work/saver.log" 2>&1 &
     pid=$!
-    sleep 1.5
 }
-# Waits up to $1 tenths of a second for the saver to end; sets status ("running" if it didn't).
-wait_exit() {
-    status=running
-    for _ in $(seq "$1"); do
-        if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return; fi
-        sleep 0.1
-    done
+# Neither output shows the desktop any more. sway's IPC doesn't list layer surfaces, so
+# screenshots tell.
+covered() {
+    shot "$focused" "$work/covered1.png" && shot "$other" "$work/covered2.png" &&
+        [ "$(pixel_share "$work/covered1.png" "$SWAY_BACKGROUND")" = 0 ] &&
+        [ "$(pixel_share "$work/covered2.png" "$SWAY_BACKGROUND")" = 0 ]
+}
+# Starts the saver and waits until its surfaces cover both outputs, from when input reaches
+# it: about a second after the start on an idle machine, twice that on a busy one.
+start_saver() {
+    launch_saver
+    wait_for 10 covered
 }
 stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 black() { pixel_share "$1" '#000000'; }
@@ -57,7 +55,7 @@ pixels_of() {
         awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
 }
 
-sway_start "$work" "$pointer_tool" || { echo "0 passed, 1 failed"; exit 1; }
+sway_start "$work" "$pointer_tool" || { check "sway starts" 1 "see above"; finish; exit 1; }
 focused=$(focused_output)
 other=HEADLESS-2
 [ "$focused" = HEADLESS-2 ] && other=HEADLESS-1
@@ -65,21 +63,24 @@ other=HEADLESS-2
 # ---- The clip on the focused output, black on the other; what doesn't end it, and a key that does.
 make_app "$(dirname "$sample")"
 start_saver
-sleep 1
-shot "$focused" "$work/playing.png"
-shot "$other" "$work/other.png"
-[ "$(black "$work/playing.png")" -lt 500 ] && [ "$(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")" = 0 ]
+# The clip's first frames may still be black.
+plays() {
+    shot "$focused" "$work/playing.png" && [ "$(black "$work/playing.png")" -lt 500 ] &&
+        [ "$(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")" = 0 ]
+}
+wait_for 5 plays
 check "the clip plays over the whole focused output" $? \
     "$(black "$work/playing.png")‰ black, $(pixel_share "$work/playing.png" "$SWAY_BACKGROUND")‰ desktop"
+shot "$other" "$work/other.png"
 [ "$(black "$work/other.png")" = 1000 ]
 check "the other output is all black" $? "$(black "$work/other.png")‰ black"
 key_shift
 pointer wheel 1
-wait_exit 10
+wait_exit "$pid" 10
 [ "$status" = running ]
 check "Shift alone and the wheel leave it running" $? "status $status"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "\"x\" ends it with status 0" $? "status $status"
 stop_saver
@@ -87,7 +88,7 @@ stop_saver
 # ---- Pointer input: a small move, a move over the other output, a right click.
 start_saver
 pointer move 1 0
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a one-pixel pointer move ends it with status 0" $? "status $status"
 stop_saver
@@ -95,7 +96,7 @@ stop_saver
 swaymsg -q seat seat0 cursor set 1500 300
 start_saver
 pointer move 0 1
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a move with the pointer over the other output ends it" $? "status $status"
 stop_saver
@@ -103,7 +104,7 @@ swaymsg -q seat seat0 cursor set 640 360
 
 start_saver
 pointer button right click
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "a right click ends it" $? "status $status"
 stop_saver
@@ -113,13 +114,14 @@ mkdir -p "$work/broken"
 head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
 make_app "$work/broken"
 start_saver
-sleep 1
-shot "$focused" "$work/broken.png"
-blue=$(pixels_of "$work/broken.png" '#0000FF')
-[ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
+shows_link() {
+    shot "$focused" "$work/broken.png" && blue=$(pixels_of "$work/broken.png" '#0000FF') &&
+        [ "$(black "$work/broken.png")" -ge 990 ] && [ "$blue" -ge 200 ]
+}
+wait_for 5 shows_link
 check "a broken clip gives black with the blue link" $? "$(black "$work/broken.png")‰ black, $blue blue pixels"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 0 ]
 check "and a key still ends it" $? "status $status"
 stop_saver
@@ -128,44 +130,39 @@ stop_saver
 make_app "$(dirname "$sample")"
 start_saver
 swaymsg -q create_output
-sleep 1
-added=$(outputs | awk '$1 != "HEADLESS-1" && $1 != "HEADLESS-2" {print $1; exit}')
-if [ -n "$added" ]; then
-    shot "$added" "$work/added.png"
-    [ "$(black "$work/added.png")" = 1000 ]
-    check "an output plugged in while it runs goes black" $? "$added: $(black "$work/added.png")‰ black"
-    swaymsg -q output "$added" unplug 2>/dev/null || swaymsg -q output "$added" disable
-else
-    check "an output plugged in while it runs goes black" 1 "no output was added"
-fi
+added_is_black() {
+    added=$(outputs | awk '$1 != "HEADLESS-1" && $1 != "HEADLESS-2" {print $1; exit}')
+    [ -n "$added" ] && shot "$added" "$work/added.png" && [ "$(black "$work/added.png")" = 1000 ]
+}
+wait_for 5 added_is_black
+check "an output plugged in while it runs goes black" $? \
+    "${added:-no output was added}${added:+: $(black "$work/added.png")‰ black}"
+if [ -n "$added" ]; then swaymsg -q output "$added" unplug 2>/dev/null || swaymsg -q output "$added" disable; fi
+# Time for a fault to show: nothing to see when it goes right.
 sleep 0.5
 kill -0 "$pid" 2>/dev/null
 check "and it runs on as the output goes" $? "$(tail -n 3 "$work/saver.log")"
 key x
-wait_exit 30
+wait_exit "$pid" 30
 stop_saver
 swaymsg -q focus output "$focused"
 
 # ---- swayidle starts it.
 swayidle timeout 2 "$app/tessiva /S" >"$work/swayidle.log" 2>&1 &
 idle=$!
-started=
-for _ in $(seq 60); do
-    started=$(pgrep -f "^$app/tessiva /S" | head -n1)
-    [ -n "$started" ] && break
-    sleep 0.1
-done
-check "swayidle starts it after 2 idle seconds" "$([ -n "$started" ]; echo $?)"
-sleep 1.5
+idle_saver() { pgrep -f "^$app/tessiva /S" >/dev/null; }
+no_idle_saver() { ! idle_saver; }
+wait_for 10 idle_saver
+check "swayidle starts it after 2 idle seconds" $?
+wait_for 10 covered
 key x
-for _ in $(seq 30); do pgrep -f "^$app/tessiva /S" >/dev/null || break; sleep 0.1; done
-! pgrep -f "^$app/tessiva /S" >/dev/null
+wait_for 5 no_idle_saver
 check "and a key ends what swayidle started" $?
 kill "$idle" 2>/dev/null
 wait "$idle" 2>/dev/null
 
 # tessiva-idle sets swayidle up beside the program, and takes it down again.
-cp "$here/../../scripts/tessiva-idle" "$app/"
+cp "$here/../../../scripts/tessiva-idle" "$app/"
 export XDG_CONFIG_HOME=$work/config
 "$app/tessiva-idle" swayidle 0 >/dev/null 2>&1
 [ $? = 2 ] && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ]
@@ -183,20 +180,18 @@ make_app "$(dirname "$sample")"
 printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$sample")" >"$app/Tessiva.ini"
 "$app/tessiva" /C >"$work/dialog.log" 2>&1 &
 pid=$!
-dialog=
-for _ in $(seq 50); do
-    dialog=$(swaymsg -r -t get_tree | grep -c '"name": "Configure"')
-    [ "$dialog" -ge 1 ] 2>/dev/null && break
-    sleep 0.1
-done
-[ "$dialog" -ge 1 ] 2>/dev/null
+# Keys go to the dialog once sway has given it the focus. In the tree, a node's "focused"
+# comes before its "name".
+dialog_focused() {
+    swaymsg -r -t get_tree | awk '/"focused":/ { f = index($0, "true") > 0 } /"name": "Configure"/ && f { hit = 1 } END { exit !hit }'
+}
+wait_for 10 dialog_focused
 check "\"/C\" opens the dialog as a Wayland window" $? "$(tail -n 3 "$work/dialog.log")"
-sleep 0.5
 # The check box has the focus first: Space clears it; Tab, Tab reaches OK (after Cancel).
 key " "
 wtype -s 200 -k Tab -s 100 -k Tab
 key " "
-wait_exit 50
+wait_exit "$pid" 50
 [ "$status" = 0 ] && grep -q '^sound=0' "$app/Tessiva.ini"
 check "clearing \"Play sound\" and OK saves sound=0 and ends the dialog" $? \
     "status $status, $(tr '\n' ' ' <"$app/Tessiva.ini")"
@@ -206,7 +201,7 @@ stop_saver
 # whichever of its two connections noticed first: ours, or Qt's).
 start_saver
 sway_stop
-wait_exit 30
+wait_exit "$pid" 30
 [ "$status" = 1 ]
 check "when the compositor dies, it ends with status 1" $? "status $status; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
@@ -222,22 +217,25 @@ wrt=$(mktemp -d)
 (_sway_exec_clean env XDG_RUNTIME_DIR="$wrt" weston --backend=headless-backend.so --use-pixman --socket=wl-test \
     --width=1024 --height=576 --debug --idle-time=0) >"$work/weston.log" 2>&1 &
 weston=$!
-for _ in $(seq 50); do [ -S "$wrt/wl-test" ] && break; sleep 0.1; done
+wait_for 10 test -S "$wrt/wl-test"
 export XDG_RUNTIME_DIR=$wrt WAYLAND_DISPLAY=wl-test
 make_app "$(dirname "$sample")"
-start_saver
-sleep 1.5
-weston_shot "$work/weston.png"
-[ -s "$work/weston.png" ] && [ "$(black "$work/weston.png")" -lt 500 ] && kill -0 "$pid" 2>/dev/null
+launch_saver
+plays_in_weston() {
+    weston_shot "$work/weston.png" && [ -s "$work/weston.png" ] && [ "$(black "$work/weston.png")" -lt 500 ] &&
+        kill -0 "$pid" 2>/dev/null
+}
+wait_for 10 plays_in_weston
 check "without layer-shell the clip plays full screen in a toplevel of ours" $? \
     "$([ -s "$work/weston.png" ] && black "$work/weston.png")‰ black; $(grep -v ALSA "$work/saver.log" | tail -n 2)"
 stop_saver
 make_app "$work/broken"
-start_saver
-sleep 1.5
-weston_shot "$work/weston-broken.png"
-[ -s "$work/weston-broken.png" ] && [ "$(black "$work/weston-broken.png")" -ge 990 ] &&
-    [ "$(pixels_of "$work/weston-broken.png" '#0000FF')" -ge 200 ]
+launch_saver
+shows_link_in_weston() {
+    weston_shot "$work/weston-broken.png" && [ -s "$work/weston-broken.png" ] &&
+        [ "$(black "$work/weston-broken.png")" -ge 990 ] && [ "$(pixels_of "$work/weston-broken.png" '#0000FF')" -ge 200 ]
+}
+wait_for 10 shows_link_in_weston
 check "and a broken clip there gives black with the blue link" $?
 stop_saver
 # weston has no idle protocol: swayidle can't run there, and a set-up that can't run stays
@@ -251,5 +249,4 @@ kill "$weston" 2>/dev/null
 wait "$weston" 2>/dev/null
 rm -rf "$wrt"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,5 +1,5 @@
 # A headless sway for the Wayland tests, to source from bash:
-#   . tests/wayland/sway_session.sh
+#   . tests/linux/wayland/sway_session.sh
 #   sway_start WORKDIR [VIRTUAL_POINTER]   # or TESSIVA_VIRTUAL_POINTER=... sway_start WORKDIR
 #   trap sway_stop EXIT
 # Two outputs side by side: HEADLESS-1 1280x720 at 0,0 (focused, the cursor at its middle) and

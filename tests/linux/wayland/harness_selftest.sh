@@ -6,6 +6,7 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../checks.sh"
 . "$here/sway_session.sh"
 work=$(mktemp -d)
 idle_pid=
@@ -15,17 +16,12 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION-STATUS [DETAIL]
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok   $1"; else failed=$((failed + 1)); echo "FAIL $1${3:+: $3}"; fi
-}
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 t0=$(ms)
 sway_start "$work" "${1:-}"
 check "sway starts" $? "see above"
-[ "$passed" = 1 ] || { echo "$passed passed, $failed failed"; exit 1; }
+[ "$passed" = 1 ] || { finish; exit 1; }
 echo "     (sway up, two outputs and a pointer in $(( $(ms) - t0 )) ms)"
 run=$XDG_RUNTIME_DIR
 
@@ -91,5 +87,4 @@ check "no process of the session remains" $? "$left"
 [ ! -e "$run" ] && [ -z "${SWAYSOCK:-}" ]
 check "runtime dir and environment cleared" $?
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

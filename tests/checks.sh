@@ -1,0 +1,55 @@
+# What every shell test shares; sourced from bash, not run. Each check prints one line,
+# "ok   NAME" or "FAIL NAME: DETAIL", and `finish` prints "N passed, N failed" and returns
+# non-zero when any check failed, so that a script ends with it.
+#   check NAME STATUS [DETAIL]   counts STATUS (0 passes; the $? of the condition before it)
+#   finish                       the tally line; the script's status when it comes last
+#   wait_for SECONDS COMMAND...  runs COMMAND every tenth of a second until it succeeds, for
+#                                at most SECONDS; fails if it never did
+#   wait_exit PID TENTHS         waits up to TENTHS tenths of a second for the child PID to
+#                                end; sets status to its exit status, or to "running"
+
+passed=0
+failed=0
+
+check() {
+    if [ "$2" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "ok   $1"
+    else
+        failed=$((failed + 1))
+        echo "FAIL $1${3:+: $3}"
+    fi
+}
+
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
+
+# The clock in microseconds (the locale may write EPOCHREALTIME's point as a comma).
+_checks_now() { echo "${EPOCHREALTIME/[.,]/}"; }
+
+# Polls against the clock rather than counting tries: on a busy machine each try of a
+# screenshot or an X query takes longer.
+wait_for() {
+    local until=$(($(_checks_now) + $1 * 1000000))
+    shift
+    until "$@"; do
+        [ "$(_checks_now)" -lt "$until" ] || return 1
+        sleep 0.1
+    done
+}
+
+# Not in a subshell: only the shell that started PID can wait for it.
+wait_exit() {
+    local pid=$1 tenths=$2
+    status=running
+    for _ in $(seq "$tenths"); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            status=$?
+            return
+        fi
+        sleep 0.1
+    done
+}
