@@ -11,6 +11,7 @@
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_window_presenter.h"
 #include "platform/linux/qt/wayland_saver.h"
+#include "platform/linux/wayland/gnome_shell.h"
 #include "platform/linux/wayland/relative_mouse.h"
 #include "platform/linux/wayland/saver_surface.h"
 #include "platform/linux/wayland/wayland_client.h"
@@ -57,6 +58,8 @@ public:
         m_seat.emplace(m_client);
         m_mouse.emplace(relativeMouseFeed(*m_seat));
         if (m_saver) {
+            // Where the saver's windows are toplevels, GNOME's overview would hold them.
+            if (m_client.layerShell() == nullptr) closeGnomeOverview();
             m_presenter = std::make_unique<WaylandSaver>(m_client, *m_seat, m_frames);
         } else {
             m_presenter = std::make_unique<QtWindowPresenter>();
