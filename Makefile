@@ -27,7 +27,7 @@ test: build
 # The optimised program, installed under PREFIX with its clip and settings.
 install: setup
 	cmake --preset release
-	cmake --build --preset release --target tessiva
+	cmake --build --preset release --target tessiva tessiva-gnome-idle
 	scripts/install.sh install build-release/tessiva "$(PREFIX)"
 
 uninstall:

@@ -3,8 +3,9 @@
 #   scripts/install.sh install PROGRAM [PREFIX]   (PREFIX: ~/.local)
 #   scripts/install.sh uninstall [PREFIX]
 # What goes where, under PREFIX:
-#   lib/tessiva/               the application directory: the program, the clip vorn.evc and
-#                              Tessiva.ini, whose "path" names this folder
+#   lib/tessiva/               the application directory: the program, the clip vorn.evc,
+#                              Tessiva.ini, whose "path" names this folder, and
+#                              tessiva-gnome-idle, GNOME's idle host
 #   bin/tessiva                a link to the program, which still finds its settings beside
 #                              the program file
 #   bin/tessiva-idle           sets up (or undoes) an idle host that starts the saver
@@ -66,6 +67,12 @@ do_install() {
   # A new file beside the old one, then renamed: a saver starting meanwhile sees one or the other.
   install -m 755 "$program" "$app/.tessiva.new" && mv -f "$app/.tessiva.new" "$app/tessiva"
   install -m 644 "$root/assets/vorn.evc" "$app/.vorn.evc.new" && mv -f "$app/.vorn.evc.new" "$app/vorn.evc"
+  # GNOME's idle host, built beside the program.
+  local gnome_host
+  gnome_host="$(dirname "$program")/tessiva-gnome-idle"
+  if [ -x "$gnome_host" ]; then
+    install -m 755 "$gnome_host" "$app/.tessiva-gnome-idle.new" && mv -f "$app/.tessiva-gnome-idle.new" "$app/tessiva-gnome-idle"
+  fi
   if [ -z "$(settings_files "$app")" ]; then
     printf '[config]\npath=%s/\n' "$app" >"$app/.Tessiva.ini.new"
     mv -f "$app/.Tessiva.ini.new" "$app/Tessiva.ini"
@@ -97,8 +104,8 @@ do_uninstall() {
   local made=()
   if [ -d "$app" ]; then
     if [ -f "$app/.made-folders" ]; then mapfile -t made <"$app/.made-folders"; fi
-    rm -f "$app/tessiva" "$app/vorn.evc" "$app/.tessiva.new" "$app/.vorn.evc.new" "$app/.Tessiva.ini.new" \
-      "$app/.made-folders"
+    rm -f "$app/tessiva" "$app/vorn.evc" "$app/tessiva-gnome-idle" "$app/.tessiva.new" "$app/.vorn.evc.new" \
+      "$app/.tessiva-gnome-idle.new" "$app/.Tessiva.ini.new" "$app/.made-folders"
     settings_files "$app" | while IFS= read -r file; do rm -f "$file"; done
     rmdir "$app" 2>/dev/null || echo "Left $app: it holds files that Tessiva didn't put there."
   fi

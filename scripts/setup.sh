@@ -31,6 +31,10 @@ packages=(
   sway swaybg swayidle wtype grim
   # A compositor without layer-shell, as GNOME's is, for the saver's fallback.
   weston
+  # GNOME as its users run it, headless: gnome-shell with session buses of its own, the GIO
+  # the saver and GNOME's idle host speak D-Bus with, and for the tests gdbus and Python's
+  # GObject bindings (RemoteDesktop input and screenshots).
+  gnome-shell dbus-daemon libglib2.0-dev libglib2.0-bin python3-gi
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -41,8 +41,8 @@ touch "$prefix/bin/someone-elses"
 before=$(tree)
 "$root/scripts/install.sh" install "$program" "$prefix" >"$work/install.log" 2>&1
 check "install succeeds" $? "$(tail -n 3 "$work/install.log")"
-[ -x "$app/tessiva" ] && [ -f "$app/vorn.evc" ]
-check "the program and the clip are in the application directory" $?
+[ -x "$app/tessiva" ] && [ -f "$app/vorn.evc" ] && [ -x "$app/tessiva-gnome-idle" ]
+check "the program, GNOME's idle host and the clip are in the application directory" $?
 [ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/' "$app")" ]
 check "the settings file names the application directory" $?
 [ "$(readlink "$prefix/bin/tessiva")" = "$app/tessiva" ]

@@ -240,7 +240,7 @@ check "and a broken clip there gives black with the blue link" $?
 stop_saver
 # weston has no idle protocol: swayidle can't run there, and a set-up that can't run stays
 # no set-up.
-cp "$here/../../scripts/tessiva-idle" "$app/"
+cp "$here/../../../scripts/tessiva-idle" "$app/"
 "$app/tessiva-idle" swayidle 1 >"$work/idle-weston.log" 2>&1
 [ $? = 1 ] && [ ! -e "$XDG_CONFIG_HOME/autostart/tessiva-idle.desktop" ] && ! pgrep -f "^swayidle timeout 60 " >/dev/null
 check "where the compositor has no idle protocol, tessiva-idle swayidle is refused and leaves nothing" $? \

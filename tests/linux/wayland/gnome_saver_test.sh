@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# The saver on GNOME, as its users run it: a headless gnome-shell with two virtual monitors
+# (1280x720, and 800x600 to its right), input through RemoteDesktop and screenshots through
+# gnome-shell (gnome_remote.py). gnome-shell, the saver and the idle host run as the ordinary
+# user tessiva-wl, with a session bus of that user, as a desktop's programs do; gnome-shell
+# also wants a system bus, which a second bus stands in for.
+#   gnome_saver_test.sh PROGRAM GNOME_IDLE_HOST CLIP
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../checks.sh"
+program=$1 gnome_host=$2 sample=$3
+user=${SWAY_USER:-tessiva-wl}
+work=$(mktemp -d)
+chmod 755 "$work"
+run=$(mktemp -d /tmp/tessiva-gnome.XXXXXX)
+
+# Every process of the session carries this mark in its environment.
+session_processes() { grep -lzxF "TESSIVA_GNOME_SESSION=$run" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
+cleanup() {
+    [ -n "${remote_pid:-}" ] && kill "$remote_pid" 2>/dev/null
+    # gnome-shell dies of a signal of its own when told to stop: no need to be gentle.
+    local p
+    for p in $(session_processes); do kill -KILL "$p" 2>/dev/null; done
+    rm -rf "$work" "$run"
+}
+trap cleanup EXIT
+
+if ! id -u "$user" >/dev/null 2>&1; then
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" 2>/dev/null || true
+fi
+chown "$user:" "$run"
+chmod 700 "$run"
+as_user() {
+    setpriv --reuid="$user" --regid="$user" --init-groups env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$run" \
+        TESSIVA_GNOME_SESSION="$run" XDG_RUNTIME_DIR="$run" XDG_CONFIG_HOME="$run/config" \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$run/system_bus" \
+        WAYLAND_DISPLAY=wl-gnome "$@"
+}
+
+as_user dbus-daemon --session --nofork --address="unix:path=$run/bus" </dev/null >/dev/null 2>&1 &
+as_user dbus-daemon --session --nofork --address="unix:path=$run/system_bus" </dev/null >/dev/null 2>&1 &
+wait_for 10 test -S "$run/bus" -a -S "$run/system_bus"
+as_user gnome-shell --wayland --headless --no-x11 --wayland-display=wl-gnome \
+    --virtual-monitor 1280x720 --virtual-monitor 800x600 </dev/null >"$work/shell.log" 2>&1 &
+as_user timeout 60 gdbus wait --session org.gnome.Shell.Screenshot >/dev/null 2>&1 &&
+    as_user timeout 60 gdbus wait --session org.gnome.Mutter.RemoteDesktop >/dev/null 2>&1 && test -S "$run/wl-gnome"
+check "gnome-shell starts headless with two monitors" $? "$(tail -n 5 "$work/shell.log")"
+[ "$failed" = 0 ] || { finish; exit 1; }
+
+# One RemoteDesktop session for the whole test: a new one would bring new devices, and their
+# first event would go to their arrival.
+coproc REMOTE { as_user python3 "$here/gnome_remote.py" 2>"$work/remote.log"; }
+remote_pid=$REMOTE_PID
+read -r -t 60 ready <&"${REMOTE[0]}"
+remote() {
+    local reply
+    echo "$*" >&"${REMOTE[1]}" && read -r -t 40 reply <&"${REMOTE[0]}" && [ "$reply" = ok ] ||
+        { echo "remote $*: ${reply:-no answer}; $(tail -n 3 "$work/remote.log")" >&2; return 1; }
+}
+[ "${ready:-}" = ready ]
+check "RemoteDesktop takes input" $? "$(cat "$work/remote.log")"
+[ "$failed" = 0 ] || { finish; exit 1; }
+# The first key of a session is lost, and the pointer shows only once it has moved; the
+# new session opens the overview. The pointer goes to the left monitor's middle, away from
+# the hot corner.
+remote key 0xffe1 click && remote move 600 340 && remote button 272 click && remote overview off
+
+# The screen: left monitor 1280x720 at 0,0, right 800x600 at 1280,0. gnome-shell writes the
+# picture as the user.
+shots=$work/shots
+mkdir -p "$shots" && chown "$user:" "$shots"
+shot() {
+    rm -f "$shots/$1.png"
+    remote shot "$shots/$1.png" && convert "$shots/$1.png" -crop 1280x720+0+0 +repage "$work/$1-left.png" &&
+        convert "$shots/$1.png" -crop 800x600+1280+0 +repage "$work/$1-right.png"
+}
+share() {  # share FILE COLOR: per mille of FILE's pixels exactly COLOR
+    convert "$1" -alpha off -depth 8 -format %c histogram:info:- | awk -v c="${2^^}" '
+        { n = $1 + 0; total += n; for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += n }
+        END { if (total == 0) exit 1; print int(hit * 1000 / total) }'
+}
+pixels_of() {
+    convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
+        awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
+}
+make_app() {
+    app=$(mktemp -d "$work/app.XXXX")
+    chmod 755 "$app"
+    cp "$program" "$app/tessiva"
+    cp "$gnome_host" "$app/tessiva-gnome-idle"
+    cp "$here/../../../scripts/tessiva-idle" "$app/"
+    printf '[config]\npath=%s/\nsound=0\n' "$1" >"$app/Tessiva.ini"
+    chmod 644 "$app/Tessiva.ini"
+}
+launch_saver() {
+    as_user "$app/tessiva" /S </dev/null >"$work/saver.log" 2>&1 &
+    pid=$!
+}
+# The clip over the left monitor, black over the right one: the saver covers the screen.
+playing() {
+    shot now && [ "$(share "$work/now-left.png" '#000000')" -lt 500 ] && [ "$(share "$work/now-right.png" '#000000')" = 1000 ]
+}
+start_saver() {
+    launch_saver
+    wait_for 15 playing
+}
+stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+
+# ---- It plays, covers the top bar and both monitors, and hides the pointer.
+make_app "$(dirname "$sample")"
+start_saver
+check "the clip covers the left monitor, the top bar included, and the right one is black" $? \
+    "$(share "$work/now-left.png" '#000000')‰ black left, $(share "$work/now-right.png" '#000000')‰ black right"
+sleep 8  # the clip must still move after this long: GNOME's slow frame answers once froze it
+shot late1 && cp "$work/late1-left.png" "$work/late-a.png"
+moving() { shot late2 && ! cmp -s "$work/late-a.png" "$work/late2-left.png"; }
+wait_for 3 moving
+check "the clip still moves 8 s after the start" $?
+key_ignored=0
+remote key 0xffe1 click && remote wheel 1 || key_ignored=1
+wait_exit "$pid" 10
+[ "$key_ignored" = 0 ] && [ "$status" = running ]
+check "Shift and the wheel leave it running" $? "status $status"
+remote key 0x78 click
+wait_exit "$pid" 30
+[ "$status" = 0 ]
+check "\"x\" ends it with status 0" $? "status $status"
+stop_saver
+
+start_saver
+remote move 1 0
+wait_exit "$pid" 30
+[ "$status" = 0 ]
+check "one small movement ends it with status 0" $? "status $status"
+stop_saver
+
+start_saver
+remote button 272 click
+wait_exit "$pid" 30
+[ "$status" = 0 ]
+check "a click ends it with status 0" $? "status $status"
+stop_saver
+
+# ---- The pointer over the black monitor is hidden without any input. A client can hide it
+# only once gnome-shell tells the surface under it that the pointer is there, which it does
+# when it next looks for that surface: 1 to 3 s after the surface shows here, longer under
+# load.
+remote move 800 0
+start_saver
+shown_at=$(date +%s%N)
+hidden() { shot pointer && [ "$(share "$work/pointer-right.png" '#000000')" = 1000 ]; }
+wait_for 15 hidden
+check "the pointer over the black monitor is hidden before any input, $((($(date +%s%N) - shown_at) / 1000000)) ms after the cover" $? \
+    "$(share "$work/pointer-right.png" '#000000')‰ black"
+remote key 0x78 click
+wait_exit "$pid" 30
+stop_saver
+remote move -800 0
+
+# ---- Started while the overview is open, as right after login.
+remote overview on
+start_saver
+check "a saver started over the overview covers the screen" $? \
+    "$(share "$work/now-left.png" '#000000')‰ black left, $(share "$work/now-right.png" '#000000')‰ black right"
+remote key 0x78 click
+wait_exit "$pid" 30
+stop_saver
+
+# ---- A broken clip: black, with the blue link; and it never hangs, start after start.
+mkdir -p "$work/broken"
+head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
+chmod -R a+rX "$work/broken"
+make_app "$work/broken"
+shows_link() { shot broken && [ "$(share "$work/broken-left.png" '#000000')" -ge 990 ] &&
+    [ "$(pixels_of "$work/broken-left.png" '#0000FF')" -ge 200 ]; }
+starts=0 shown=0
+for _ in $(seq "${TESSIVA_GNOME_STARTS:-10}"); do
+    starts=$((starts + 1))
+    launch_saver
+    wait_for 15 shows_link && shown=$((shown + 1))
+    remote key 0x78 click
+    wait_exit "$pid" 50
+    [ "$status" = 0 ] || { stop_saver; break; }
+done
+[ "$shown" = "$starts" ] && [ "$status" = 0 ]
+check "a broken clip shows black with the blue link and ends on a key, $shown of $starts starts" $? \
+    "status $status; $(tail -n 2 "$work/saver.log")"
+
+# ---- GNOME's idle monitor starts it: the host itself with 2 s, then tessiva-idle's set-up.
+make_app "$(dirname "$sample")"
+as_user "$app/tessiva-gnome-idle" 2000 "$app/tessiva" /S >"$work/host.log" 2>&1 &
+host=$!
+saver_started() { pid=$(pgrep -n -f "^$app/tessiva /S") ; }
+wait_for 20 saver_started && wait_for 15 playing
+check "GNOME's idle monitor starts the saver after 2 idle seconds" $? "$(cat "$work/host.log")"
+remote key 0x78 click
+gone() { ! pgrep -f "^$app/tessiva /S" >/dev/null; }
+wait_for 5 gone
+check "and a key ends what it started" $?
+kill "$host" 2>/dev/null
+wait "$host" 2>/dev/null
+
+entry=$run/config/autostart/tessiva-idle.desktop
+as_user "$app/tessiva-idle" gnome 1 >"$work/idle.log" 2>&1
+pgrep -f "^$app/tessiva-gnome-idle 60000 $app/tessiva /S" >/dev/null && grep -q ' run gnome 1$' "$entry"
+check "tessiva-idle gnome 1 starts GNOME's host for 60 s and records it" $? "$(cat "$work/idle.log")"
+as_user "$app/tessiva-idle" off >/dev/null
+! pgrep -f "tessiva-gnome-idle 60000 $app/tessiva" >/dev/null && [ ! -e "$entry" ]
+check "tessiva-idle off stops it and removes the entry" $?
+as_user "$app/tessiva-idle" swayidle 1 >"$work/idle.log" 2>&1
+[ $? = 1 ] && [ ! -e "$entry" ] && ! pgrep -f "^swayidle timeout 60 " >/dev/null
+check "tessiva-idle swayidle is refused on GNOME and leaves nothing" $? "$(cat "$work/idle.log")"
+
+finish
