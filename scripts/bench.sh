@@ -2,12 +2,13 @@
 # Builds the optimised program (the release preset, in build-release/) and runs the benchmark
 # driver on a fresh Xvfb of its own: the program against gst-launch-1.0 playbin and mpv on the
 # same clip, in the same run; then, on Wayland, against playbin with waylandsink in a headless
-# sway (scripts/bench-wayland.sh); then the Windows build's saver under Wine, mid-clip
+# sway (scripts/bench-wayland.sh) and in a headless GNOME Shell (scripts/bench-gnome.sh); then
+# the Windows build's saver under Wine, mid-clip
 # (scripts/bench-wine.sh). Prints a table of numbers; it never fails on a number.
 #   scripts/bench.sh [--debug]
 # Environment: BENCH_RUNS (5), BENCH_EXIT_TRIES (20), BENCH_XDOTOOL_TRIES (5),
 # BENCH_SOAK_SECONDS (600), BENCH_CPU_SECONDS (20), BENCH_SHORT_SEAM_REWINDS (5),
-# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak,wayland,wine (some parts only), BENCH_KEEP=1 (keep the scratch folder),
+# BENCH_FIRST_FRAME_ROUNDS (7), BENCH_ONLY=cpu,first,exit,seam,soak,wayland,gnome,wine (some parts only), BENCH_KEEP=1 (keep the scratch folder),
 # BENCH_SCREENS ("1920x1080 3840x2160": the bigger screens the CPU part runs on again; empty for none).
 # Installs what only the benchmark needs, and only what is missing; runs apt-get through sudo
 # when not root; never asks questions.
@@ -59,6 +60,12 @@ if [ -z "${BENCH_ONLY:-}" ] || [[ ",$BENCH_ONLY," == *,wayland,* ]]; then
   echo "=== CPU on Wayland ==="
   scripts/bench-wayland.sh "$root/build-release/tessiva" "$root/build-release/tests/linux/wayland/tessiva_virtual_pointer" \
     "$root/assets/vorn.evc" | tee -a "$log"
+fi
+# On GNOME: the same against playbin with waylandsink, in a headless gnome-shell.
+if [ -z "${BENCH_ONLY:-}" ] || [[ ",$BENCH_ONLY," == *,gnome,* ]]; then
+  echo
+  echo "=== CPU on GNOME ==="
+  scripts/bench-gnome.sh "$root/build-release/tessiva" "$root/assets/vorn.evc" | tee -a "$log"
 fi
 # Under Wine: the Windows build's interface thread, mid-clip.
 if [ -z "${BENCH_ONLY:-}" ] || [[ ",$BENCH_ONLY," == *,wine,* ]]; then

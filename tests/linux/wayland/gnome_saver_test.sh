@@ -1,69 +1,22 @@
 #!/usr/bin/env bash
 # The saver on GNOME, as its users run it: a headless gnome-shell with two virtual monitors
-# (1280x720, and 800x600 to its right), input through RemoteDesktop and screenshots through
-# gnome-shell (gnome_remote.py). gnome-shell, the saver and the idle host run as the ordinary
-# user tessiva-wl, with a session bus of that user, as a desktop's programs do; gnome-shell
-# also wants a system bus, which a second bus stands in for.
+# (1280x720, and 800x600 to its right; gnome_session.sh), input through RemoteDesktop and
+# screenshots through gnome-shell. The saver and the idle host run as the session's user,
+# as a desktop's programs do.
 #   gnome_saver_test.sh PROGRAM GNOME_IDLE_HOST CLIP
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../checks.sh"
+. "$here/gnome_session.sh"
 program=$1 gnome_host=$2 sample=$3
-user=${SWAY_USER:-tessiva-wl}
+user=$GNOME_USER
 work=$(mktemp -d)
 chmod 755 "$work"
-run=$(mktemp -d /tmp/tessiva-gnome.XXXXXX)
+trap 'gnome_stop; rm -rf "$work"' EXIT
 
-# Every process of the session carries this mark in its environment.
-session_processes() { grep -lzxF "TESSIVA_GNOME_SESSION=$run" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
-cleanup() {
-    [ -n "${remote_pid:-}" ] && kill "$remote_pid" 2>/dev/null
-    # gnome-shell dies of a signal of its own when told to stop: no need to be gentle.
-    local p
-    for p in $(session_processes); do kill -KILL "$p" 2>/dev/null; done
-    rm -rf "$work" "$run"
-}
-trap cleanup EXIT
-
-if ! id -u "$user" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" 2>/dev/null || true
-fi
-chown "$user:" "$run"
-chmod 700 "$run"
-as_user() {
-    setpriv --reuid="$user" --regid="$user" --init-groups env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$run" \
-        TESSIVA_GNOME_SESSION="$run" XDG_RUNTIME_DIR="$run" XDG_CONFIG_HOME="$run/config" \
-        DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$run/system_bus" \
-        WAYLAND_DISPLAY=wl-gnome "$@"
-}
-
-as_user dbus-daemon --session --nofork --address="unix:path=$run/bus" </dev/null >/dev/null 2>&1 &
-as_user dbus-daemon --session --nofork --address="unix:path=$run/system_bus" </dev/null >/dev/null 2>&1 &
-wait_for 10 test -S "$run/bus" -a -S "$run/system_bus"
-as_user gnome-shell --wayland --headless --no-x11 --wayland-display=wl-gnome \
-    --virtual-monitor 1280x720 --virtual-monitor 800x600 </dev/null >"$work/shell.log" 2>&1 &
-as_user timeout 60 gdbus wait --session org.gnome.Shell.Screenshot >/dev/null 2>&1 &&
-    as_user timeout 60 gdbus wait --session org.gnome.Mutter.RemoteDesktop >/dev/null 2>&1 && test -S "$run/wl-gnome"
-check "gnome-shell starts headless with two monitors" $? "$(tail -n 5 "$work/shell.log")"
+gnome_start "$work"
+check "gnome-shell starts headless with two monitors, and RemoteDesktop takes input" $?
 [ "$failed" = 0 ] || { finish; exit 1; }
-
-# One RemoteDesktop session for the whole test: a new one would bring new devices, and their
-# first event would go to their arrival.
-coproc REMOTE { as_user python3 "$here/gnome_remote.py" 2>"$work/remote.log"; }
-remote_pid=$REMOTE_PID
-read -r -t 60 ready <&"${REMOTE[0]}"
-remote() {
-    local reply
-    echo "$*" >&"${REMOTE[1]}" && read -r -t 40 reply <&"${REMOTE[0]}" && [ "$reply" = ok ] ||
-        { echo "remote $*: ${reply:-no answer}; $(tail -n 3 "$work/remote.log")" >&2; return 1; }
-}
-[ "${ready:-}" = ready ]
-check "RemoteDesktop takes input" $? "$(cat "$work/remote.log")"
-[ "$failed" = 0 ] || { finish; exit 1; }
-# The first key of a session is lost, and the pointer shows only once it has moved; the
-# new session opens the overview. The pointer goes to the left monitor's middle, away from
-# the hot corner.
-remote key 0xffe1 click && remote move 600 340 && remote button 272 click && remote overview off
 
 # The screen: left monitor 1280x720 at 0,0, right 800x600 at 1280,0. gnome-shell writes the
 # picture as the user.
@@ -186,6 +139,26 @@ done
 check "a broken clip shows black with the blue link and ends on a key, $shown of $starts starts" $? \
     "status $status; $(tail -n 2 "$work/saver.log")"
 
+# ---- A still clip, one frame long: its picture, start after start, and a key ends it.
+mkdir -p "$work/still"
+ffmpeg -loglevel error -f lavfi -i color=c=red:s=320x240:d=1 -frames:v 1 -c:v libx264 -pix_fmt yuv420p -f mp4 \
+    "$work/still/vorn.evc"
+chmod -R a+rX "$work/still"
+make_app "$work/still"
+shows_still() { shot still && [ "$(share "$work/still-left.png" '#000000')" -lt 900 ]; }
+starts=0 shown=0
+for _ in 1 2 3; do
+    starts=$((starts + 1))
+    launch_saver
+    wait_for 15 shows_still && shown=$((shown + 1))
+    remote key 0x78 click
+    wait_exit "$pid" 50
+    [ "$status" = 0 ] || { stop_saver; break; }
+done
+[ "$shown" = "$starts" ] && [ "$status" = 0 ]
+check "a still clip shows its picture and ends on a key, $shown of $starts starts" $? \
+    "status $status; $(share "$work/still-left.png" '#000000')‰ black; $(tail -n 2 "$work/saver.log")"
+
 # ---- GNOME's idle monitor starts it: the host itself with 2 s, then tessiva-idle's set-up.
 make_app "$(dirname "$sample")"
 as_user "$app/tessiva-gnome-idle" 2000 "$app/tessiva" /S >"$work/host.log" 2>&1 &
@@ -200,7 +173,7 @@ check "and a key ends what it started" $?
 kill "$host" 2>/dev/null
 wait "$host" 2>/dev/null
 
-entry=$run/config/autostart/tessiva-idle.desktop
+entry=$gnome_run/config/autostart/tessiva-idle.desktop
 as_user "$app/tessiva-idle" gnome 1 >"$work/idle.log" 2>&1
 pgrep -f "^$app/tessiva-gnome-idle 60000 $app/tessiva /S" >/dev/null && grep -q ' run gnome 1$' "$entry"
 check "tessiva-idle gnome 1 starts GNOME's host for 60 s and records it" $? "$(cat "$work/idle.log")"
@@ -210,5 +183,23 @@ check "tessiva-idle off stops it and removes the entry" $?
 as_user "$app/tessiva-idle" swayidle 1 >"$work/idle.log" 2>&1
 [ $? = 1 ] && [ ! -e "$entry" ] && ! pgrep -f "^swayidle timeout 60 " >/dev/null
 check "tessiva-idle swayidle is refused on GNOME and leaves nothing" $? "$(cat "$work/idle.log")"
+
+# ---- "/C": the dialog, a window of Qt's here, saves as the user asks.
+make_app "$(dirname "$sample")"
+printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$sample")" >"$app/Tessiva.ini"
+chown -R "$user:" "$app"
+shot desktop
+as_user "$app/tessiva" /C >"$work/dialog.log" 2>&1 &
+pid=$!
+dialog_shows() { shot dialog && ! cmp -s "$work/desktop-left.png" "$work/dialog-left.png"; }
+wait_for 15 dialog_shows
+check "\"/C\" opens the dialog" $? "$(tail -n 3 "$work/dialog.log")"
+# The check box has the focus first: Space clears it; Tab, Tab reaches OK (after Cancel).
+remote key 0x20 click && remote key 0xff09 click && remote key 0xff09 click && remote key 0x20 click
+wait_exit "$pid" 50
+[ "$status" = 0 ] && grep -q '^sound=0' "$app/Tessiva.ini"
+check "clearing \"Play sound\" and OK saves sound=0 and ends the dialog" $? \
+    "status $status, $(tr '\n' ' ' <"$app/Tessiva.ini")"
+kill "$pid" 2>/dev/null
 
 finish
