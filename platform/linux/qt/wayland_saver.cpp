@@ -190,9 +190,15 @@ void WaylandSaver::syncCovers() {
                                          [&](const std::unique_ptr<SaverSurface>& cover) { return cover->output() == outputs[i].output; });
         if (covered) continue;
         // A new buffer reads as zeros: black, without a pixel written.
-        m_covers.push_back(std::make_unique<SaverSurface>(
-            m_client, outputs[i].output, [](SaverSurface& cover) { cover.paint([](Canvas&) { return true; }); },
-            [this](SaverSurface&) { later([this] { syncCovers(); }); }));
+        auto cover = std::make_unique<SaverSurface>(
+            m_client, outputs[i].output, [](SaverSurface& shown) { shown.paint([](Canvas&) { return true; }); },
+            [this](SaverSurface&) { later([this] { syncCovers(); }); });
+        // A compositor that looks for the surface under a still pointer only when it draws
+        // that output again (gnome-shell) would leave the pointer showing over a cover that
+        // never changes: the cover is drawn once more, once it is on the screen.
+        SaverSurface* drawn = cover.get();
+        cover->setFirstShown([drawn] { drawn->paint([](Canvas&) { return true; }); });
+        m_covers.push_back(std::move(cover));
     }
 }
 

@@ -40,6 +40,9 @@ void onEnter(void* data, wl_surface*, wl_output* output) { static_cast<SaverSurf
 void onLeave(void*, wl_surface*, wl_output*) {}
 const wl_surface_listener kSurfaceListener{onEnter, onLeave};
 
+void onFrameDone(void* data, wl_callback*, std::uint32_t) { static_cast<SaverSurface*>(data)->frameDone(); }
+const wl_callback_listener kFrameListener{onFrameDone};
+
 void onRelease(void* data, wl_buffer* buffer) { static_cast<SaverSurface*>(data)->released(buffer); }
 const wl_buffer_listener kBufferListener{onRelease};
 
@@ -77,6 +80,7 @@ SaverSurface::SaverSurface(WaylandClient& client, wl_output* output, Callback co
 SaverSurface::~SaverSurface() {
     std::lock_guard lock(m_mutex);
     dropBuffers();
+    if (m_firstFrame != nullptr) wl_callback_destroy(m_firstFrame);
     if (m_layer != nullptr) zwlr_layer_surface_v1_destroy(m_layer);
     if (m_toplevel != nullptr) xdg_toplevel_destroy(m_toplevel);
     if (m_xdgSurface != nullptr) xdg_surface_destroy(m_xdgSurface);
@@ -200,6 +204,15 @@ void SaverSurface::released(wl_buffer* released) {
     if (m_freed) m_freed();
 }
 
+void SaverSurface::frameDone() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_firstFrame != nullptr) wl_callback_destroy(m_firstFrame);
+        m_firstFrame = nullptr;
+    }
+    if (m_firstShown) m_firstShown();
+}
+
 bool SaverSurface::paint(const std::function<bool(Canvas&)>& draw) {
     std::lock_guard lock(m_mutex);
     if (!m_configuredOnce || m_closedByCompositor || m_memory == nullptr) return false;
@@ -207,6 +220,11 @@ bool SaverSurface::paint(const std::function<bool(Canvas&)>& draw) {
         if (buffer.busy) continue;
         Canvas canvas{buffer.pixels, m_width, m_height, m_width * 4};
         if (!draw(canvas)) return false;
+        if (!m_painted && m_firstShown) {
+            m_firstFrame = wl_surface_frame(m_surface);
+            wl_callback_add_listener(m_firstFrame, &kFrameListener, this);
+        }
+        m_painted = true;
         wl_surface_attach(m_surface, buffer.buffer, 0, 0);
         wl_surface_damage_buffer(m_surface, 0, 0, m_width, m_height);
         wl_surface_commit(m_surface);

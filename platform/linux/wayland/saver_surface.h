@@ -28,6 +28,7 @@
 #include "platform/status.h"
 
 struct wl_buffer;
+struct wl_callback;
 struct wl_output;
 struct wl_surface;
 struct xdg_surface;
@@ -76,6 +77,8 @@ public:
     // Called on the interface thread when the compositor gives a buffer back: a picture
     // that found none free may be painted now.
     void setBufferFreed(std::function<void()> freed) { m_freed = std::move(freed); }
+    // Called once on the interface thread when the compositor has shown the first picture.
+    void setFirstShown(std::function<void()> shown) { m_firstShown = std::move(shown); }
 
     // Listener entry points; not for the program.
     void configure(std::uint32_t serial, std::uint32_t width, std::uint32_t height);
@@ -84,6 +87,7 @@ public:
     void close();
     void entered(wl_output* output) { m_shownOn = output; }
     void released(wl_buffer* buffer);
+    void frameDone();
 
 private:
     struct Buffer {
@@ -100,6 +104,9 @@ private:
     Callback m_configured;
     Callback m_closed;
     std::function<void()> m_freed;
+    std::function<void()> m_firstShown;
+    wl_callback* m_firstFrame = nullptr;
+    bool m_painted = false;
     wl_surface* m_surface = nullptr;
     zwlr_layer_surface_v1* m_layer = nullptr;  // one of these two roles
     xdg_surface* m_xdgSurface = nullptr;
