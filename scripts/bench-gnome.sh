@@ -13,9 +13,9 @@ clip=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tests/checks.sh"
 . "$root/tests/linux/wayland/gnome_session.sh"
+. "$root/scripts/bench-players.sh"
 rounds=${BENCH_RUNS:-5}
 seconds=${BENCH_WAYLAND_SECONDS:-12}
-hz=$(getconf CLK_TCK)
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -30,7 +30,6 @@ gnome_start "$work" 1280x720 || { echo "GNOME: gnome-shell did not start"; exit 
 # window full screen instead (GNOME binds none by default).
 as_user gsettings set org.gnome.desktop.wm.keybindings toggle-fullscreen "['<Super>f']"
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 measure() {
     as_user "$@" >"$work/player.log" 2>&1 &
     local pid=$! a s
@@ -46,21 +45,5 @@ measure() {
     sleep 0.5
 }
 
-ours=() theirs=() ours_shell=() theirs_shell=()
 echo "GNOME: headless gnome-shell $(gnome-shell --version | awk '{print $3}'), one 1280x720 monitor, $rounds rounds of $seconds s"
-printf '%-6s %-26s %-26s\n' round "tessiva (gnome-shell)" "playbin waylandsink (gnome-shell)"
-for round in $(seq "$rounds"); do
-    read -r t ts < <(measure "$work/app/tessiva" /S)
-    read -r p ps < <(measure gst-launch-1.0 -q playbin "uri=file://$clip" "video-sink=waylandsink")
-    ours+=("$t") ours_shell+=("$ts") theirs+=("$p") theirs_shell+=("$ps")
-    printf '%-6s %-26s %-26s\n' "$round" "$t ($ts)" "$p ($ps)"
-done
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-mo=$(median "${ours[@]}") mp=$(median "${theirs[@]}")
-mos=$(median "${ours_shell[@]}") mps=$(median "${theirs_shell[@]}")
-ratio=$(awk -v a="$mo" -v b="$mp" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "inf" }')
-both=$(awk -v a="$mo" -v b="$mp" -v c="$mos" -v d="$mps" 'BEGIN { if (b + d > 0) printf "%.3f", (a + c) / (b + d); else print "inf" }')
-echo "medians: tessiva $mo s, gnome-shell beside it $mos s; playbin $mp s, gnome-shell beside it $mps s"
-echo "with gnome-shell's own share counted: $both x"
-met=$(awk -v r="$ratio" 'BEGIN { print (r != "inf" && r <= 1.05) ? "met" : "NOT met" }')
-printf 'Goal: %-58s %-12s %s\n' "GNOME CPU at most 1.05 x playbin with waylandsink" "$met" "$ratio"
+compare_players gnome-shell "GNOME CPU at most 1.05 x playbin with waylandsink" "$work/app/tessiva" "$clip"

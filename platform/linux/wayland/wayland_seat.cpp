@@ -100,6 +100,15 @@ WaylandSeat::WaylandSeat(WaylandClient& client) : m_client(client) {
     if (client.seat() != nullptr) wl_seat_add_listener(client.seat(), &kSeatListener, this);
 }
 
+WaylandSeat::~WaylandSeat() {
+    if (m_relative != nullptr) zwp_relative_pointer_v1_destroy(m_relative);
+    if (m_pointer != nullptr) wl_pointer_destroy(m_pointer);
+    if (m_keyboard != nullptr) wl_keyboard_destroy(m_keyboard);
+    if (m_state != nullptr) xkb_state_unref(m_state);
+    if (m_keymap != nullptr) xkb_keymap_unref(m_keymap);
+    if (m_xkb != nullptr) xkb_context_unref(m_xkb);
+}
+
 void WaylandSeat::capabilities(std::uint32_t caps) {
     // A seat loses its keyboard or pointer when the last device of that kind goes (a USB
     // keyboard pulled, a virtual one closed) and gets a new one when one comes back: the old

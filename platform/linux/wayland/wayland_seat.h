@@ -49,6 +49,7 @@ public:
     explicit WaylandSeat(WaylandClient& client);
     WaylandSeat(const WaylandSeat&) = delete;
     WaylandSeat& operator=(const WaylandSeat&) = delete;
+    ~WaylandSeat();
 
     // Listeners may be set at any time; each part has one.
     Listener& listener() { return m_listener; }

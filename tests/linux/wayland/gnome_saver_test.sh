@@ -119,6 +119,22 @@ remote key 0x78 click
 wait_exit "$pid" 30
 stop_saver
 
+# Starts the saver COUNT times, each time waiting for SHOWS and ending it with a key; sets
+# starts and shown, and status to the last exit status. A start that doesn't end stops it.
+start_after_start() {
+    local count=$1 shows=$2
+    starts=0 shown=0
+    for _ in $(seq "$count"); do
+        starts=$((starts + 1))
+        launch_saver
+        wait_for 15 "$shows" && shown=$((shown + 1))
+        remote key 0x78 click
+        wait_exit "$pid" 50
+        [ "$status" = 0 ] || { stop_saver; break; }
+    done
+    [ "$shown" = "$starts" ] && [ "$status" = 0 ]
+}
+
 # ---- A broken clip: black, with the blue link; and it never hangs, start after start.
 mkdir -p "$work/broken"
 head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
@@ -126,16 +142,7 @@ chmod -R a+rX "$work/broken"
 make_app "$work/broken"
 shows_link() { shot broken && [ "$(share "$work/broken-left.png" '#000000')" -ge 990 ] &&
     [ "$(pixels_of "$work/broken-left.png" '#0000FF')" -ge 200 ]; }
-starts=0 shown=0
-for _ in $(seq "${TESSIVA_GNOME_STARTS:-10}"); do
-    starts=$((starts + 1))
-    launch_saver
-    wait_for 15 shows_link && shown=$((shown + 1))
-    remote key 0x78 click
-    wait_exit "$pid" 50
-    [ "$status" = 0 ] || { stop_saver; break; }
-done
-[ "$shown" = "$starts" ] && [ "$status" = 0 ]
+start_after_start "${TESSIVA_GNOME_STARTS:-10}" shows_link
 check "a broken clip shows black with the blue link and ends on a key, $shown of $starts starts" $? \
     "status $status; $(tail -n 2 "$work/saver.log")"
 
@@ -146,16 +153,7 @@ ffmpeg -loglevel error -f lavfi -i color=c=red:s=320x240:d=1 -frames:v 1 -c:v li
 chmod -R a+rX "$work/still"
 make_app "$work/still"
 shows_still() { shot still && [ "$(share "$work/still-left.png" '#000000')" -lt 900 ]; }
-starts=0 shown=0
-for _ in 1 2 3; do
-    starts=$((starts + 1))
-    launch_saver
-    wait_for 15 shows_still && shown=$((shown + 1))
-    remote key 0x78 click
-    wait_exit "$pid" 50
-    [ "$status" = 0 ] || { stop_saver; break; }
-done
-[ "$shown" = "$starts" ] && [ "$status" = 0 ]
+start_after_start 3 shows_still
 check "a still clip shows its picture and ends on a key, $shown of $starts starts" $? \
     "status $status; $(share "$work/still-left.png" '#000000')‰ black; $(tail -n 2 "$work/saver.log")"
 
