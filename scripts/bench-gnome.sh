@@ -31,7 +31,7 @@ gnome_start "$work" 1280x720 || { echo "GNOME: gnome-shell did not start"; exit 
 as_user gsettings set org.gnome.desktop.wm.keybindings toggle-fullscreen "['<Super>f']"
 
 measure() {
-    as_user "$@" >"$work/player.log" 2>&1 &
+    as_user_job "$@" >"$work/player.log" 2>&1 &
     local pid=$! a s
     sleep 1
     if [ "$1" = gst-launch-1.0 ]; then remote key 0xffeb press && remote key 0x66 click && remote key 0xffeb release; fi

@@ -46,7 +46,7 @@ make_app() {
     chmod 644 "$app/Tessiva.ini"
 }
 launch_saver() {
-    as_user "$app/tessiva" /S </dev/null >"$work/saver.log" 2>&1 &
+    as_user_job "$app/tessiva" /S </dev/null >"$work/saver.log" 2>&1 &
     pid=$!
 }
 # The clip over the left monitor, black over the right one: the saver covers the screen.
@@ -159,7 +159,7 @@ check "a still clip shows its picture and ends on a key, $shown of $starts start
 
 # ---- GNOME's idle monitor starts it: the host itself with 2 s, then tessiva-idle's set-up.
 make_app "$(dirname "$sample")"
-as_user "$app/tessiva-gnome-idle" 2000 "$app/tessiva" /S >"$work/host.log" 2>&1 &
+as_user_job "$app/tessiva-gnome-idle" 2000 "$app/tessiva" /S >"$work/host.log" 2>&1 &
 host=$!
 saver_started() { pid=$(pgrep -n -f "^$app/tessiva /S") ; }
 wait_for 20 saver_started && wait_for 15 playing
@@ -187,7 +187,7 @@ make_app "$(dirname "$sample")"
 printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$sample")" >"$app/Tessiva.ini"
 chown -R "$user:" "$app"
 shot desktop
-as_user "$app/tessiva" /C >"$work/dialog.log" 2>&1 &
+as_user_job "$app/tessiva" /C >"$work/dialog.log" 2>&1 &
 pid=$!
 dialog_shows() { shot dialog && ! cmp -s "$work/desktop-left.png" "$work/dialog-left.png"; }
 wait_for 15 dialog_shows

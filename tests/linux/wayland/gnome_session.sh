@@ -4,6 +4,9 @@
 #                                      named); fails, with gnome-shell's last words, when it
 #                                      doesn't come up
 #   as_user COMMAND...                 runs COMMAND in the session, as its user
+#   as_user_job COMMAND... &           the same in the background, with $! the PID of
+#                                      COMMAND itself (only ever with &: it replaces the
+#                                      shell that runs it)
 #   remote COMMAND...                  input and screenshots (gnome_remote.py): one command,
 #                                      back once gnome-shell has taken it
 #   gnome_stop                         ends everything of the session; safe to call twice
@@ -17,12 +20,15 @@ gnome_run=
 gnome_pid=
 _gnome_remote_pid=
 
-as_user() {
-    setpriv --reuid="$GNOME_USER" --regid="$GNOME_USER" --init-groups env -i PATH=/usr/local/bin:/usr/bin:/bin \
-        HOME="$gnome_run" TESSIVA_GNOME_SESSION="$gnome_run" XDG_RUNTIME_DIR="$gnome_run" \
-        XDG_CONFIG_HOME="$gnome_run/config" DBUS_SESSION_BUS_ADDRESS="unix:path=$gnome_run/bus" \
-        DBUS_SYSTEM_BUS_ADDRESS="unix:path=$gnome_run/system_bus" WAYLAND_DISPLAY=wl-gnome "$@"
+_gnome_as_user() {
+    _gnome_command=(setpriv --reuid="$GNOME_USER" --regid="$GNOME_USER" --init-groups env -i
+        PATH=/usr/local/bin:/usr/bin:/bin HOME="$gnome_run" TESSIVA_GNOME_SESSION="$gnome_run"
+        XDG_RUNTIME_DIR="$gnome_run" XDG_CONFIG_HOME="$gnome_run/config"
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$gnome_run/bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$gnome_run/system_bus"
+        WAYLAND_DISPLAY=wl-gnome "$@")
 }
+as_user() { _gnome_as_user "$@"; "${_gnome_command[@]}"; }
+as_user_job() { _gnome_as_user "$@"; exec "${_gnome_command[@]}"; }
 
 gnome_start() {
     local work=$1
@@ -37,21 +43,27 @@ gnome_start() {
     gnome_run=$(mktemp -d /tmp/tessiva-gnome.XXXXXX)
     chown "$GNOME_USER:" "$gnome_run"
     chmod 700 "$gnome_run"
-    as_user dbus-daemon --session --nofork --address="unix:path=$gnome_run/bus" </dev/null >/dev/null 2>&1 &
-    as_user dbus-daemon --session --nofork --address="unix:path=$gnome_run/system_bus" </dev/null >/dev/null 2>&1 &
+    as_user_job dbus-daemon --session --nofork --address="unix:path=$gnome_run/bus" </dev/null >/dev/null 2>&1 &
+    as_user_job dbus-daemon --session --nofork --address="unix:path=$gnome_run/system_bus" </dev/null >/dev/null 2>&1 &
     wait_for 10 test -S "$gnome_run/bus" -a -S "$gnome_run/system_bus" || { echo "gnome_start: no buses" >&2; return 1; }
-    as_user gnome-shell --wayland --headless --no-x11 --wayland-display=wl-gnome "${flags[@]}" \
+    as_user_job gnome-shell --wayland --headless --no-x11 --wayland-display=wl-gnome "${flags[@]}" \
         </dev/null >"$work/shell.log" 2>&1 &
     gnome_pid=$!
     as_user timeout 60 gdbus wait --session org.gnome.Shell.Screenshot >/dev/null 2>&1 &&
         as_user timeout 60 gdbus wait --session org.gnome.Mutter.RemoteDesktop >/dev/null 2>&1 &&
         test -S "$gnome_run/wl-gnome" || { tail -n 5 "$work/shell.log" >&2; return 1; }
     # One RemoteDesktop session for the whole run: a new one would bring new devices, and
-    # their first event would go to their arrival.
-    coproc GNOME_REMOTE { as_user python3 "$_gnome_here/gnome_remote.py" 2>"$work/remote.log"; }
-    _gnome_remote_pid=$GNOME_REMOTE_PID
-    local ready=
-    read -r -t 60 ready <&"${GNOME_REMOTE[0]}"
+    # their first event would go to their arrival. gnome-shell, busy with its start, has once
+    # left the first session unanswered for 30 s: a second try follows.
+    local ready= try
+    for try in 1 2; do
+        coproc GNOME_REMOTE { as_user python3 "$_gnome_here/gnome_remote.py" 2>"$work/remote.log"; }
+        _gnome_remote_pid=$GNOME_REMOTE_PID
+        read -r -t 60 ready <&"${GNOME_REMOTE[0]}"
+        [ "$ready" = ready ] && break
+        kill "$_gnome_remote_pid" 2>/dev/null
+        wait "$_gnome_remote_pid" 2>/dev/null
+    done
     [ "$ready" = ready ] || { cat "$work/remote.log" >&2; return 1; }
     _gnome_remote_log=$work/remote.log
     # The first key of a session is lost, and the pointer shows only once it has moved; the
