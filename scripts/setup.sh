@@ -21,6 +21,9 @@ packages=(
   # Desktops with more than one monitor (xrandr --setmonitor), and the idle hosts that start
   # the saver (xset sets the X server's own timer).
   x11-xserver-utils xss-lock xautolock
+  # An X session started by hand has no session bus; with dbus-x11 (most desktops have it)
+  # libdbus would start one for Qt: the tests check that the program starts none.
+  dbus-x11
   # An X server whose screen can change its size while the saver runs (xrandr -s).
   tigervnc-standalone-server
   # Wayland: the client library, xkbcommon and the protocols' XML (layer-shell from the

@@ -11,6 +11,7 @@
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_window_presenter.h"
 #include "platform/linux/qt/wayland_saver.h"
+#include "platform/linux/session/session_bus.h"
 #include "platform/linux/wayland/gnome_shell.h"
 #include "platform/linux/wayland/relative_mouse.h"
 #include "platform/linux/wayland/saver_surface.h"
@@ -42,6 +43,8 @@ public:
             std::fprintf(stderr, "Tessiva: Wayland: the compositor offers neither wlr-layer-shell nor xdg-shell\n");
             return false;
         }
+        // The saver's own D-Bus call (GNOME's overview) reads the address itself.
+        keepQtFromStartingABus();
         qputenv("QT_QPA_PLATFORM", "wayland");
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
         qunsetenv("QT_SCALE_FACTOR");

@@ -8,6 +8,7 @@
 #include "platform/linux/qt/host_windows.h"
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/x11_presenter.h"
+#include "platform/linux/session/session_bus.h"
 #include "platform/linux/x11/display_check.h"
 #include "platform/linux/x11/x_connection.h"
 #include "platform/linux/x11/xinput/raw_mouse_watcher.h"
@@ -32,6 +33,8 @@ private:
 
 class X11Session final : public DesktopSession {
 public:
+    explicit X11Session(SessionUse use) : m_use(use) {}
+
     bool connect() {
         if (!openDisplay(m_x11)) return false;
         // Window ids are X11 window ids, and preview hosts hand us device pixels: the program
@@ -40,6 +43,11 @@ public:
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
         qunsetenv("QT_SCALE_FACTOR");
         qunsetenv("QT_SCREEN_SCALE_FACTORS");
+        if (m_use == SessionUse::Other) {
+            keepQtFromStartingABus();
+        } else {
+            keepQtOffTheSessionBus();
+        }
         return true;
     }
 
@@ -50,6 +58,7 @@ public:
     Input& input() override { return m_mouse; }
 
 private:
+    SessionUse m_use;
     XConnection m_x11;
     XHostWindows m_hosts{m_x11};
     std::optional<X11Presenter> m_presenter;
@@ -59,8 +68,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DesktopSession> connectX11Session(SessionUse) {
-    auto session = std::make_unique<X11Session>();
+std::unique_ptr<DesktopSession> connectX11Session(SessionUse use) {
+    auto session = std::make_unique<X11Session>(use);
     if (!session->connect()) return nullptr;
     return session;
 }
