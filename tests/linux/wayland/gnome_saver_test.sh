@@ -110,8 +110,11 @@ wait_exit "$pid" 30
 stop_saver
 remote move -800 0
 
-# ---- Started while the overview is open, as right after login.
+# ---- Started while the overview is open, as right after login: once it has finished opening
+# (two pictures alike), as a desktop that has just come up has.
 remote overview on
+overview_still() { shot overview1 && shot overview2 && cmp -s "$work/overview1-left.png" "$work/overview2-left.png"; }
+wait_for 10 overview_still
 start_saver
 check "a saver started over the overview covers the screen" $? \
     "$(share "$work/now-left.png" '#000000')‰ black left, $(share "$work/now-right.png" '#000000')‰ black right"
