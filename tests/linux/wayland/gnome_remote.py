@@ -22,7 +22,7 @@ bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 # gnome-shell renders in software here: on a busy machine an answer may take seconds.
 def call(destination, path, interface, method, args=None, reply=None):
     return bus.call_sync(destination, path, interface, method, args,
-                         GLib.VariantType(reply) if reply else None, Gio.DBusCallFlags.NONE, 30000, None)
+                         GLib.VariantType(reply) if reply else None, Gio.DBusCallFlags.NONE, 40000, None)
 
 
 def remote(method, args):
