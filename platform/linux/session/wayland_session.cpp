@@ -1,6 +1,5 @@
 #include "platform/linux/session/wayland_session.h"
 
-#include <QByteArray>
 #include <cstdio>
 #include <optional>
 
@@ -11,6 +10,7 @@
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_window_presenter.h"
 #include "platform/linux/qt/wayland_saver.h"
+#include "platform/linux/session/qt_environment.h"
 #include "platform/linux/session/session_bus.h"
 #include "platform/linux/wayland/gnome_shell.h"
 #include "platform/linux/wayland/relative_mouse.h"
@@ -45,10 +45,7 @@ public:
         }
         // The saver's own D-Bus call (GNOME's overview) reads the address itself.
         keepQtFromStartingABus();
-        qputenv("QT_QPA_PLATFORM", "wayland");
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-        qunsetenv("QT_SCALE_FACTOR");
-        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+        prepareQt("wayland");
         return true;
     }
 

@@ -1,6 +1,5 @@
 #include "platform/linux/session/x11_session.h"
 
-#include <QByteArray>
 #include <optional>
 
 #include "platform/linux/gst/x_video_surface.h"
@@ -8,6 +7,7 @@
 #include "platform/linux/qt/host_windows.h"
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/x11_presenter.h"
+#include "platform/linux/session/qt_environment.h"
 #include "platform/linux/session/session_bus.h"
 #include "platform/linux/x11/display_check.h"
 #include "platform/linux/x11/x_connection.h"
@@ -39,10 +39,7 @@ public:
         if (!openDisplay(m_x11)) return false;
         // Window ids are X11 window ids, and preview hosts hand us device pixels: the program
         // runs on the xcb plugin, without Qt's own scaling.
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-        qunsetenv("QT_SCALE_FACTOR");
-        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+        prepareQt("xcb");
         if (m_use == SessionUse::Other) {
             keepQtFromStartingABus();
         } else {
