@@ -8,6 +8,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../checks.sh"
 . "$here/gnome_session.sh"
+. "$here/pictures.sh"
 program=$1 gnome_host=$2 sample=$3
 user=$GNOME_USER
 work=$(mktemp -d)
@@ -27,15 +28,6 @@ shot() {
     remote shot "$shots/$1.png" && convert "$shots/$1.png" -crop 1280x720+0+0 +repage "$work/$1-left.png" &&
         convert "$shots/$1.png" -crop 800x600+1280+0 +repage "$work/$1-right.png"
 }
-share() {  # share FILE COLOR: per mille of FILE's pixels exactly COLOR
-    convert "$1" -alpha off -depth 8 -format %c histogram:info:- | awk -v c="${2^^}" '
-        { n = $1 + 0; total += n; for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += n }
-        END { if (total == 0) exit 1; print int(hit * 1000 / total) }'
-}
-pixels_of() {
-    convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
-        awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
-}
 make_app() {
     app=$(mktemp -d "$work/app.XXXX")
     chmod 755 "$app"
@@ -51,7 +43,7 @@ launch_saver() {
 }
 # The clip over the left monitor, black over the right one: the saver covers the screen.
 playing() {
-    shot now && [ "$(share "$work/now-left.png" '#000000')" -lt 500 ] && [ "$(share "$work/now-right.png" '#000000')" = 1000 ]
+    shot now && [ "$(pixel_share "$work/now-left.png" '#000000')" -lt 500 ] && [ "$(pixel_share "$work/now-right.png" '#000000')" = 1000 ]
 }
 start_saver() {
     launch_saver
@@ -63,7 +55,7 @@ stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 make_app "$(dirname "$sample")"
 start_saver
 check "the clip covers the left monitor, the top bar included, and the right one is black" $? \
-    "$(share "$work/now-left.png" '#000000')‰ black left, $(share "$work/now-right.png" '#000000')‰ black right"
+    "$(pixel_share "$work/now-left.png" '#000000')‰ black left, $(pixel_share "$work/now-right.png" '#000000')‰ black right"
 sleep 8  # the clip must still move after this long: GNOME's slow frame answers once froze it
 shot late1 && cp "$work/late1-left.png" "$work/late-a.png"
 moving() { shot late2 && ! cmp -s "$work/late-a.png" "$work/late2-left.png"; }
@@ -101,10 +93,10 @@ stop_saver
 remote move 800 0
 start_saver
 shown_at=$(date +%s%N)
-hidden() { shot pointer && [ "$(share "$work/pointer-right.png" '#000000')" = 1000 ]; }
+hidden() { shot pointer && [ "$(pixel_share "$work/pointer-right.png" '#000000')" = 1000 ]; }
 wait_for 10 hidden
 check "the pointer over the black monitor is hidden before any input, $((($(date +%s%N) - shown_at) / 1000000)) ms after the cover" $? \
-    "$(share "$work/pointer-right.png" '#000000')‰ black"
+    "$(pixel_share "$work/pointer-right.png" '#000000')‰ black"
 remote key 0x78 click
 wait_exit "$pid" 30
 stop_saver
@@ -117,7 +109,7 @@ overview_still() { shot overview1 && shot overview2 && cmp -s "$work/overview1-l
 wait_for 10 overview_still
 start_saver
 check "a saver started over the overview covers the screen" $? \
-    "$(share "$work/now-left.png" '#000000')‰ black left, $(share "$work/now-right.png" '#000000')‰ black right"
+    "$(pixel_share "$work/now-left.png" '#000000')‰ black left, $(pixel_share "$work/now-right.png" '#000000')‰ black right"
 remote key 0x78 click
 wait_exit "$pid" 30
 stop_saver
@@ -143,7 +135,7 @@ mkdir -p "$work/broken"
 head -c 4096 /dev/urandom >"$work/broken/vorn.evc"
 chmod -R a+rX "$work/broken"
 make_app "$work/broken"
-shows_link() { shot broken && [ "$(share "$work/broken-left.png" '#000000')" -ge 990 ] &&
+shows_link() { shot broken && [ "$(pixel_share "$work/broken-left.png" '#000000')" -ge 990 ] &&
     [ "$(pixels_of "$work/broken-left.png" '#0000FF')" -ge 200 ]; }
 start_after_start "${TESSIVA_GNOME_STARTS:-10}" shows_link
 check "a broken clip shows black with the blue link and ends on a key, $shown of $starts starts" $? \
@@ -155,10 +147,10 @@ ffmpeg -loglevel error -f lavfi -i color=c=red:s=320x240:d=1 -frames:v 1 -c:v li
     "$work/still/vorn.evc"
 chmod -R a+rX "$work/still"
 make_app "$work/still"
-shows_still() { shot still && [ "$(share "$work/still-left.png" '#000000')" -lt 900 ]; }
+shows_still() { shot still && [ "$(pixel_share "$work/still-left.png" '#000000')" -lt 900 ]; }
 start_after_start 3 shows_still
 check "a still clip shows its picture and ends on a key, $shown of $starts starts" $? \
-    "status $status; $(share "$work/still-left.png" '#000000')‰ black; $(tail -n 2 "$work/saver.log")"
+    "status $status; $(pixel_share "$work/still-left.png" '#000000')‰ black; $(tail -n 2 "$work/saver.log")"
 
 # ---- GNOME's idle monitor starts it: the host itself with 2 s, then tessiva-idle's set-up.
 make_app "$(dirname "$sample")"
@@ -166,7 +158,8 @@ as_user_job "$app/tessiva-gnome-idle" 2000 "$app/tessiva" /S >"$work/host.log" 2
 host=$!
 saver_started() { pid=$(pgrep -n -f "^$app/tessiva /S") ; }
 wait_for 20 saver_started && wait_for 15 playing
-check "GNOME's idle monitor starts the saver after 2 idle seconds" $? "$(cat "$work/host.log")"
+check "GNOME's idle monitor starts the saver after 2 idle seconds" $? \
+    "saver ${pid:-not started}; $(pixel_share "$work/now-left.png" '#000000')‰ black left, $(pixel_share "$work/now-right.png" '#000000')‰ black right; $(grep -v ^ALSA "$work/host.log" | tail -n 3)"
 remote key 0x78 click
 gone() { ! pgrep -f "^$app/tessiva /S" >/dev/null; }
 wait_for 5 gone

@@ -8,6 +8,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../checks.sh"
 . "$here/sway_session.sh"
+. "$here/pictures.sh"
 work=$(mktemp -d)
 idle_pid=
 cleanup() {

@@ -20,8 +20,6 @@
 #   key TEXT                    types TEXT into the focused client
 #   key_shift                   presses and releases Shift_L alone
 #   shot OUTPUT FILE            a fresh PNG of one output
-#   pixel_share FILE COLOR      per mille (0-1000, rounded down) of FILE's pixels exactly COLOR
-#                               (#RRGGBB)
 #
 # sway runs as an ordinary user (it will not run as root): when we are root, the user
 # SWAY_USER, made here when missing. sway's log is WORKDIR/sway.log.
@@ -166,13 +164,6 @@ focused_output() { swaymsg -p -t get_outputs | awk '/^Output .*\(focused\)$/ { p
 # the output off and on again repaints all of it.
 shot() {
     swaymsg -q output "$1" dpms off && swaymsg -q output "$1" dpms on && grim -o "$1" "$2"
-}
-
-pixel_share() {
-    local color=${2^^}
-    convert "$1" -alpha off -depth 8 -format %c histogram:info:- | awk -v c="$color" '
-        { n = $1 + 0; total += n; for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += n }
-        END { if (total == 0) exit 1; print int(hit * 1000 / total) }'
 }
 
 # The session's processes: those sway starts (swaybg) leave its tree but keep the mark its

@@ -12,6 +12,7 @@ sample=$3
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../checks.sh"
 . "$here/sway_session.sh"
+. "$here/pictures.sh"
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -49,11 +50,6 @@ start_saver() {
 }
 stop_saver() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 black() { pixel_share "$1" '#000000'; }
-# How many of FILE's pixels are exactly COLOR (a few hundred make a line of text).
-pixels_of() {
-    convert "$1" -alpha off -depth 8 -format %c histogram:info:- |
-        awk -v c="${2^^}" '{ for (i = 2; i <= NF; i++) if (toupper($i) == c) hit += $1 + 0 } END { print hit + 0 }'
-}
 
 sway_start "$work" "$pointer_tool" || { check "sway starts" 1 "see above"; finish; exit 1; }
 focused=$(focused_output)
