@@ -7,7 +7,8 @@
 # protocol's client header (NAME-client-protocol.h, NAME being the XML file's name without
 # .xml) where a target linking TARGET finds it. Debian 12 has the XML in two places:
 # wayland-protocols (relative-pointer, xdg-shell) and, for the wlroots ones (layer-shell,
-# virtual pointer), librust-wayland-protocols-dev.
+# virtual pointer), librust-wayland-protocols-dev; KWin's own (fake input) are in
+# plasma-wayland-protocols.
 set(TESSIVA_WLR_PROTOCOLS /usr/share/cargo/registry/wayland-protocols-0.29.4/wlr-protocols/unstable)
 set(TESSIVA_WL_PROTOCOLS /usr/share/wayland-protocols)
 

@@ -38,6 +38,9 @@ packages=(
   # the saver and GNOME's idle host speak D-Bus with, and for the tests gdbus and Python's
   # GObject bindings (RemoteDesktop input and screenshots).
   gnome-shell dbus-daemon libglib2.0-dev libglib2.0-bin python3-gi
+  # KDE Plasma's compositor, headless, and for the tests KWin's fake-input protocol and the
+  # tool that makes KWin read the .desktop file granting it (and screenshots) to the tests.
+  kwin-wayland plasma-wayland-protocols libkf5service-bin
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
