@@ -2,14 +2,19 @@
 #include "platform/linux/wayland/wayland_client.h"
 
 #include <glib.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/linux/process/display_lost.h"
 #include "relative-pointer-unstable-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // The protocol names a parameter "namespace", which C++ keeps for itself.
@@ -75,53 +80,51 @@ void onXdgDone(void*, zxdg_output_v1*) {}
 void onXdgText(void*, zxdg_output_v1*, const char*) {}
 const zxdg_output_v1_listener kXdgOutputListener{onLogicalPosition, onLogicalSize, onXdgDone, onXdgText, onXdgText};
 
-// The connection as a GLib source: prepare announces a read, check reads or cancels, and
-// dispatch runs the listeners of whatever came in.
-struct ConnectionSource {
+// The interface thread's side of the connection, a GLib source: woken through an eventfd
+// when the reader has sorted events into the default queue, it dispatches them. Before the
+// thread sleeps, whatever requests wait are sent.
+struct WakeSource {
     GSource base;
     wl_display* display;
+    int wake;
     gpointer tag;
-    bool reading;
 };
 
-gboolean prepareSource(GSource* base, gint* timeout) {
-    auto* source = reinterpret_cast<ConnectionSource*>(base);
+gboolean prepareWake(GSource* base, gint* timeout) {
     *timeout = -1;
-    if (source->reading) return FALSE;
-    // Events already queued need no read: dispatch them first.
-    if (wl_display_prepare_read(source->display) != 0) return TRUE;
-    source->reading = true;
-    wl_display_flush(source->display);
+    wl_display_flush(reinterpret_cast<WakeSource*>(base)->display);
     return FALSE;
 }
 
-gboolean checkSource(GSource* base) {
-    auto* source = reinterpret_cast<ConnectionSource*>(base);
-    const GIOCondition ready = g_source_query_unix_fd(base, source->tag);
-    if (!source->reading) return TRUE;
-    source->reading = false;
-    if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) displayLost();
-    if ((ready & G_IO_IN) == 0) {
-        wl_display_cancel_read(source->display);
-        return FALSE;
-    }
-    if (wl_display_read_events(source->display) < 0) displayLost();
-    return TRUE;
+gboolean checkWake(GSource* base) {
+    auto* source = reinterpret_cast<WakeSource*>(base);
+    return (g_source_query_unix_fd(base, source->tag) & G_IO_IN) != 0;
 }
 
-gboolean dispatchSource(GSource* base, GSourceFunc, gpointer) {
-    auto* source = reinterpret_cast<ConnectionSource*>(base);
+gboolean dispatchWake(GSource* base, GSourceFunc, gpointer) {
+    auto* source = reinterpret_cast<WakeSource*>(base);
+    std::uint64_t count = 0;
+    if (::read(source->wake, &count, sizeof count) < 0 && errno != EAGAIN) displayLost();
     if (wl_display_dispatch_pending(source->display) < 0) displayLost();
     return G_SOURCE_CONTINUE;
 }
 
-GSourceFuncs kSourceFuncs{prepareSource, checkSource, dispatchSource, nullptr, nullptr, nullptr};
+GSourceFuncs kWakeFuncs{prepareWake, checkWake, dispatchWake, nullptr, nullptr, nullptr};
 
 }  // namespace
 
 WaylandClient::~WaylandClient() {
+    if (m_reader.joinable()) {
+        const std::uint64_t one = 1;
+        if (::write(m_stop, &one, sizeof one) == sizeof one) m_reader.join();
+        else m_reader.detach();
+    }
+    if (m_stop >= 0) ::close(m_stop);
     // The program never tears its connection down (the process ends at once); a test's does.
-    if (m_display != nullptr && !m_connected) wl_display_disconnect(m_display);
+    if (m_display != nullptr && !m_connected) {
+        if (m_pictureQueue != nullptr) wl_event_queue_destroy(m_pictureQueue);
+        wl_display_disconnect(m_display);
+    }
 }
 
 bool WaylandClient::sessionIsWayland() {
@@ -145,19 +148,55 @@ Status WaylandClient::connect() {
     if (m_compositor == nullptr || m_shm == nullptr) {
         return Status::failure("Wayland: the compositor offers no wl_compositor or wl_shm");
     }
+    m_pictureQueue = wl_display_create_queue(m_display);
     m_connected = true;
     return Status::success();
 }
 
 void WaylandClient::joinMainContext() {
-    GSource* base = g_source_new(&kSourceFuncs, sizeof(ConnectionSource));
-    auto* source = reinterpret_cast<ConnectionSource*>(base);
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_stop = eventfd(0, EFD_CLOEXEC);
+    if (m_wake < 0 || m_stop < 0) displayLost();
+    GSource* base = g_source_new(&kWakeFuncs, sizeof(WakeSource));
+    auto* source = reinterpret_cast<WakeSource*>(base);
     source->display = m_display;
-    source->reading = false;
-    source->tag = g_source_add_unix_fd(base, wl_display_get_fd(m_display),
-                                       static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP));
+    source->wake = m_wake;
+    source->tag = g_source_add_unix_fd(base, m_wake, G_IO_IN);
     g_source_set_can_recurse(base, TRUE);
     g_source_attach(base, nullptr);
+    m_reader = std::thread([this] { readSocket(); });
+}
+
+void WaylandClient::readSocket() {
+    pollfd watched[2] = {{wl_display_get_fd(m_display), POLLIN, 0}, {m_stop, POLLIN, 0}};
+    for (;;) {
+        const auto dispatchPictures = [this] {
+            std::lock_guard lock(m_pictureDispatch);
+            if (wl_display_dispatch_queue_pending(m_display, m_pictureQueue) < 0) displayLost();
+        };
+        while (wl_display_prepare_read_queue(m_display, m_pictureQueue) != 0) dispatchPictures();
+        wl_display_flush(m_display);
+        int ready = 0;
+        do {
+            ready = poll(watched, 2, -1);
+        } while (ready < 0 && errno == EINTR);
+        if (ready < 0 || watched[1].revents != 0) {
+            wl_display_cancel_read(m_display);
+            return;
+        }
+        if ((watched[0].revents & POLLIN) == 0) {
+            wl_display_cancel_read(m_display);
+            displayLost();
+        }
+        if (wl_display_read_events(m_display) < 0) displayLost();
+        dispatchPictures();
+        if (wl_display_prepare_read(m_display) == 0) {
+            wl_display_cancel_read(m_display);
+        } else {
+            const std::uint64_t one = 1;
+            if (::write(m_wake, &one, sizeof one) < 0 && errno != EAGAIN) displayLost();
+        }
+    }
 }
 
 wl_seat* WaylandClient::seat() {
@@ -194,6 +233,8 @@ void WaylandClient::globalAdded(wl_registry* registry, std::uint32_t name, const
     } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
         m_relativePointers =
             static_cast<zwp_relative_pointer_manager_v1*>(bind(&zwp_relative_pointer_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+        m_viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
         // Version 2 still ends each description with its own "done", which the output's
         // "done" follows; the outputs already listed learn their place now.

@@ -1,14 +1,20 @@
 #pragma once
 // One connection of ours to the Wayland compositor: the globals the saver needs, the
-// outputs and their sizes, dispatched on the interface thread. The connection joins GLib's
-// default main context, which Qt's dispatcher polls, so its events are read whenever the
-// interface thread waits (the yield, the event loop, a message box).
+// outputs and their sizes. A reader thread of the connection's own reads its socket. Events
+// of the default queue (outputs, input, configures) are dispatched on the interface thread,
+// which the reader wakes through GLib's default main context, polled by Qt's dispatcher, so
+// they run whenever the interface thread waits (the yield, the event loop, a message box).
+// Events of the picture queue (the compositor giving buffers back, about 30 a second while a
+// clip plays) are dispatched on the reader thread itself: the interface thread sleeps on.
 //
 // Facts relied on (libwayland 1.21):
 // - Requests may be sent from any thread; events are dispatched on the thread that
 //   dispatches their queue, here the default queue on the interface thread.
-// - A thread that reads the socket announces it with wl_display_prepare_read and then either
-//   reads or cancels: a GLib source's prepare and check are that pair.
+// - A thread that reads the socket announces it with wl_display_prepare_read_queue and then
+//   either reads or cancels; a read sorts every event into its proxy's queue, and another
+//   thread's wl_display_roundtrip may read meanwhile. wl_display_prepare_read on the default
+//   queue fails while that queue holds events: how the reader tells there is work for the
+//   interface thread.
 // - wl_output (version 2 and later) ends each description with "done"; sizes come from the
 //   mode marked current. Its geometry's x and y are no place in the layout on every
 //   compositor (wlroots sends 0, 0 for every output): xdg-output's logical position and size
@@ -16,11 +22,14 @@
 // Failures: connect() answers a Status naming what is missing.
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/status.h"
 
 struct wl_display;
+struct wl_event_queue;
 struct wl_registry;
 struct wl_compositor;
 struct wl_shm;
@@ -31,6 +40,7 @@ struct zwlr_layer_shell_v1;
 struct zwp_relative_pointer_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
+struct wp_viewporter;
 
 namespace tessiva {
 
@@ -56,7 +66,8 @@ public:
     // Connects, binds the globals and waits until every output has described itself. Fails
     // without a compositor, or when it lacks wl_compositor or wl_shm.
     Status connect();
-    // Dispatches the connection's events through GLib's default main context from now on.
+    // Starts the reader thread: from now on the default queue's events are dispatched through
+    // GLib's default main context, and the picture queue's on the reader thread.
     void joinMainContext();
     // Sends whatever requests wait; any thread.
     void flush();
@@ -74,6 +85,13 @@ public:
     // xdg-shell's window manager, whose pings the connection answers.
     xdg_wm_base* windowManager() const { return m_windowManager; }
     zwp_relative_pointer_manager_v1* relativePointers() const { return m_relativePointers; }
+    // Where offered (sway, KDE, GNOME, weston do), the compositor scales a surface's buffer.
+    wp_viewporter* viewporter() const { return m_viewporter; }
+    // The queue for the events of the buffers that show pictures; see above.
+    wl_event_queue* pictureQueue() const { return m_pictureQueue; }
+    // Returns once no listener of the picture queue runs. Called after destroying proxies of
+    // that queue: none of their listeners runs after it.
+    void settlePictureEvents() { std::lock_guard lock(m_pictureDispatch); }
     const std::vector<Output>& outputs() const { return m_outputs; }
     const Output* findOutput(const wl_output* output) const;
 
@@ -89,6 +107,7 @@ public:
 
 private:
     void describeInLayout(Output& output);
+    void readSocket();
 
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
@@ -101,6 +120,12 @@ private:
     xdg_wm_base* m_windowManager = nullptr;
     zwp_relative_pointer_manager_v1* m_relativePointers = nullptr;
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
+    wp_viewporter* m_viewporter = nullptr;
+    wl_event_queue* m_pictureQueue = nullptr;
+    std::thread m_reader;
+    std::mutex m_pictureDispatch;  // held by the reader while it dispatches the picture queue
+    int m_wake = -1;  // eventfd: the reader tells the interface thread of events
+    int m_stop = -1;  // eventfd: the destructor tells the reader to end
     std::vector<Output> m_outputs;
     std::function<void()> m_outputsChanged;
     bool m_connected = false;
