@@ -43,4 +43,38 @@ inline PixelRect placeVideo(const PixelRect& request, int ownerWidth, int ownerH
     return PixelRect{left, top, right - left, bottom - top};
 }
 
+// A picture for a compositor that scales (Wayland's viewporter): instead of scaling each
+// frame to the screen, the layer hands over a buffer at the frame's own scale, which the
+// compositor stretches over the whole owner. The frame keeps its aspect inside `place` (the
+// video's rectangle in the owner), centred, as a video window shows it.
+struct ScaledPicture {
+    int width = 0;    // the buffer, covering the whole owner; 0: nothing to show
+    int height = 0;
+    PixelRect room;   // `place` in the buffer: black where the frame doesn't cover it
+    PixelRect frame;  // the frame in the buffer, at its own size
+};
+
+inline ScaledPicture scalePicture(int ownerWidth, int ownerHeight, const PixelRect& place, int frameWidth,
+                                  int frameHeight) {
+    if (ownerWidth <= 0 || ownerHeight <= 0 || place.empty() || frameWidth <= 0 || frameHeight <= 0) return {};
+    // How many owner pixels a frame pixel takes.
+    const double scale = (std::min)(static_cast<double>(place.width) / frameWidth,
+                                    static_cast<double>(place.height) / frameHeight);
+    const auto toBuffer = [scale](double ownerPixels) { return static_cast<std::int64_t>(ownerPixels / scale + 0.5); };
+    ScaledPicture picture;
+    picture.width = static_cast<int>((std::max<std::int64_t>)(toBuffer(ownerWidth), 1));
+    picture.height = static_cast<int>((std::max<std::int64_t>)(toBuffer(ownerHeight), 1));
+    picture.room = PixelRect{toBuffer(static_cast<double>(place.left)), toBuffer(static_cast<double>(place.top)),
+                             toBuffer(static_cast<double>(place.width)), toBuffer(static_cast<double>(place.height))};
+    // Centred in its room, and never past the buffer's edge, whatever the rounding did.
+    const std::int64_t left = picture.room.left + (picture.room.width - frameWidth) / 2;
+    const std::int64_t top = picture.room.top + (picture.room.height - frameHeight) / 2;
+    picture.frame = PixelRect{(std::clamp<std::int64_t>)(left, 0, (std::max<std::int64_t>)(picture.width - frameWidth, 0)),
+                              (std::clamp<std::int64_t>)(top, 0, (std::max<std::int64_t>)(picture.height - frameHeight, 0)),
+                              frameWidth, frameHeight};
+    picture.width = static_cast<int>((std::max<std::int64_t>)(picture.width, picture.frame.left + frameWidth));
+    picture.height = static_cast<int>((std::max<std::int64_t>)(picture.height, picture.frame.top + frameHeight));
+    return picture;
+}
+
 }  // namespace tessiva

@@ -6,6 +6,7 @@
 #include <gst/video/video.h>
 
 #include "platform/linux/gst/scaled_sink.h"
+#include "platform/linux/gst/shared_frames.h"
 
 namespace tessiva {
 namespace {
@@ -44,6 +45,7 @@ Status FrameVideoSurface::open() {
         callbacks.new_preroll = onPreroll;
         callbacks.new_sample = onSample;
         gst_app_sink_set_callbacks(GST_APP_SINK(m_sink.get()), &callbacks, this, nullptr);
+        offerSharedFrames(m_sink.get());
     }
     GstCaps* caps = pictureCaps(PixelRect{});
     ScaledSink scaled;
@@ -113,8 +115,12 @@ void FrameVideoSurface::place() {
         m_placed = placed;
     }
     if (placed.empty() && !before.empty() && target != nullptr) target->hideVideo();
-    if (m_filter && !(placed == before && !placed.empty())) {
-        GstCaps* caps = pictureCaps(placed);
+    // A target that scales takes the clip's own size, whatever the place: no new size to
+    // negotiate, and no picture dropped, when the place changes.
+    const bool scaled = target != nullptr && target->scalesFrames();
+    if (m_filter && !(placed == before && !placed.empty()) && !(scaled && m_sizeFree)) {
+        m_sizeFree = scaled;
+        GstCaps* caps = pictureCaps(scaled ? PixelRect{} : placed);
         g_object_set(m_filter.get(), "caps", caps, nullptr);
         gst_caps_unref(caps);
     }
@@ -129,12 +135,13 @@ void FrameVideoSurface::picture(GstAppSink* sink, bool preroll) {
     if (buffer != nullptr && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
         gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
         std::lock_guard lock(m_mutex);
-        const FrameView view{static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                             GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                             GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)};
+        FrameView view{static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                       GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), SharedPixels{}};
+        if (m_target != nullptr && m_target->scalesFrames()) sharedPixels(buffer, frame, view.shared);
         // A picture of the size before a change is dropped: the scaler's next one fits.
-        if (m_target != nullptr && !m_placed.empty() && view.width == m_placed.width &&
-            view.height == m_placed.height) {
+        if (m_target != nullptr && !m_placed.empty() &&
+            (m_target->scalesFrames() || (view.width == m_placed.width && view.height == m_placed.height))) {
             m_target->showFrame(view, m_placed);
         }
         gst_video_frame_unmap(&frame);

@@ -1,15 +1,16 @@
 #pragma once
 // The video as pictures for a surface of the forms layer (frame_target.h): playbin's video
-// goes through a converter and a scaler, which make BGRx pictures of exactly the size the
-// video takes in its owner (the clip's aspect kept, with black borders), into an appsink
-// whose pictures we hand to the owner's target.
+// goes through a converter and a scaler into an appsink whose pictures we hand to the
+// owner's target, in BGRx. A target that has its compositor scale them gets them at the
+// clip's own size (square pixels): the converter only converts the colour, on the streaming
+// thread, and the compositor does the scaling, on the GPU on a desktop. Any other target gets
+// them scaled to exactly the size the video takes in its owner (the clip's aspect kept, with
+// black borders).
 //
 // Why pictures and not waylandsink in a subsurface of ours: sway 1.7 doesn't repaint a
 // subsurface nested under a layer surface, and forcing it (committing the parent 30 times a
-// second) cost sway 16 % of a core. One full-screen buffer of ours, replaced each frame, is
-// what a compositor shows most cheaply: in a headless sway, sway spent 0.19 s per 12 s of
-// playing beside us, against 1.21 s beside playbin with waylandsink, and we spent 0.89 times
-// playbin's own time.
+// second) cost sway 16 % of a core. One buffer of ours over the whole surface, replaced each
+// frame, is what a compositor shows most cheaply.
 //
 // Facts relied on (GStreamer 1.22):
 // - appsink's callbacks run on the streaming thread; new_preroll brings the picture of a
@@ -61,6 +62,7 @@ private:
     PixelRect m_request = kWholeOwner;
     bool m_visible = false;
     bool m_fill = false;
+    bool m_sizeFree = false;  // the caps leave the pictures their own size
 
     // What the streaming thread reads: below. Written on the interface thread only, under the
     // lock; read there without it.

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -42,6 +44,28 @@ void copyRows(const std::uint8_t* from, int fromStride, std::uint8_t* to, int to
 }
 
 PixelRect rectOf(const WaylandClient::Output& output) { return PixelRect{output.x, output.y, output.width, output.height}; }
+
+// A picture of the screen's size in memory of its own, given back to the system the moment the
+// picture goes. From the heap, a block just under glibc's largest mapping threshold (31.6 MB
+// at 3840x2160) would come back as heap that stays dirty once freed.
+QImage screenImage(int width, int height) {
+    struct Mapping {
+        void* memory;
+        std::size_t size;
+    };
+    const qsizetype stride = static_cast<qsizetype>(width) * 4;
+    const std::size_t size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return QImage(width, height, QImage::Format_RGB32);
+    return QImage(
+        static_cast<uchar*>(memory), width, height, stride, QImage::Format_RGB32,
+        [](void* info) {
+            auto* mapping = static_cast<Mapping*>(info);
+            munmap(mapping->memory, mapping->size);
+            delete mapping;
+        },
+        new Mapping{memory, size});
+}
 
 }  // namespace
 
@@ -81,12 +105,7 @@ Status WaylandSaver::show(QtFormWindow& window) {
                     });
                 });
             m_playing->setBufferFreed([this] {
-                bool unshown = false;
-                {
-                    std::lock_guard relock(m_mutex);
-                    unshown = m_formUnshown;
-                }
-                if (unshown) repaint();
+                if (m_formUnshown) later([this] { repaint(); });
             });
         }
     }
@@ -144,16 +163,22 @@ void WaylandSaver::renderForm() {
     int width = 0, height = 0;
     ownerSize(width, height);
     if (width <= 0 || height <= 0) return;
-    QImage form(width, height, QImage::Format_RGB32);
+    QImage form = screenImage(width, height);
     form.fill(Qt::black);
     m_window->render(&form);
     std::lock_guard lock(m_mutex);
     m_form = std::move(form);
+    m_formScaled = QImage();
+    m_formAsked = false;
 }
 
 void WaylandSaver::repaint() {
     std::lock_guard lock(m_mutex);
-    if (!m_playing) return;
+    // While the video shows, its next picture brings the form's part along.
+    if (!m_playing || !m_videoPlace.empty()) {
+        m_formUnshown = false;
+        return;
+    }
     // Both buffers may still be the compositor's: then the form shows once one comes back.
     m_formUnshown = !m_playing->paint([&](Canvas& canvas) {
         if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
@@ -189,15 +214,17 @@ void WaylandSaver::syncCovers() {
         const bool covered = std::any_of(m_covers.begin(), m_covers.end(),
                                          [&](const std::unique_ptr<SaverSurface>& cover) { return cover->output() == outputs[i].output; });
         if (covered) continue;
-        // A new buffer reads as zeros: black, without a pixel written.
-        auto cover = std::make_unique<SaverSurface>(
-            m_client, outputs[i].output, [](SaverSurface& shown) { shown.paint([](Canvas&) { return true; }); },
-            [this](SaverSurface&) { later([this] { syncCovers(); }); });
+        // A new buffer reads as zeros: black, without a pixel written. (One black pixel
+        // stretched over the output would do with less, but sway's software scaling blends its
+        // edges with whatever lies beyond.)
+        const auto black = [](SaverSurface& shown) { shown.paint([](Canvas&) { return true; }); };
+        auto cover = std::make_unique<SaverSurface>(m_client, outputs[i].output, black,
+                                                    [this](SaverSurface&) { later([this] { syncCovers(); }); });
         // A compositor that looks for the surface under a still pointer only when it draws
         // that output again (gnome-shell) would leave the pointer showing over a cover that
         // never changes: the cover is drawn once more, once it is on the screen.
         SaverSurface* drawn = cover.get();
-        cover->setFirstShown([drawn] { drawn->paint([](Canvas&) { return true; }); });
+        cover->setFirstShown([drawn, black] { black(*drawn); });
         m_covers.push_back(std::move(cover));
     }
 }
@@ -217,34 +244,79 @@ void WaylandSaver::ownerSize(int& width, int& height) {
     height = m_window != nullptr ? m_window->height() : 0;
 }
 
+bool WaylandSaver::scalesFrames() const { return m_client.viewporter() != nullptr; }
+
 void WaylandSaver::showFrame(const FrameView& frame, const PixelRect& place) {
     std::lock_guard lock(m_mutex);
     m_videoPlace = place;
     if (!m_playing) return;
-    const bool painted = m_playing->paint([&](Canvas& canvas) {
-        const bool whole = place.left <= 0 && place.top <= 0 && place.width >= canvas.width && place.height >= canvas.height;
-        if (!whole) {
-            if (m_form.width() != canvas.width || m_form.height() != canvas.height) return false;
-            copyRows(m_form.constBits(), static_cast<int>(m_form.bytesPerLine()), canvas.pixels, canvas.stride,
-                     canvas.width * 4, canvas.height);
+    // Where the compositor doesn't scale, the frame comes at the size of its place: a picture
+    // of the surface's own size.
+    const ScaledPicture picture = scalePicture(m_playing->width(), m_playing->height(), place, frame.width, frame.height);
+    if (picture.width <= 0) return;
+    const bool whole = picture.frame == PixelRect{0, 0, picture.width, picture.height};
+    if (whole && !m_form.isNull()) {
+        m_form = QImage();
+        m_formScaled = QImage();
+    }
+    // A frame that covers the whole surface goes to the compositor as it is, from the media
+    // layer's shared memory: nothing copied.
+    const SharedPixels& shared = frame.shared;
+    if (whole && shared.fd >= 0 && shared.attachment != nullptr) {
+        auto lent = std::static_pointer_cast<LentBuffer>(*shared.attachment);
+        if (!lent || !lent->matches(frame.width, frame.height, shared.offset, frame.stride)) {
+            lent = std::make_shared<LentBuffer>(m_client, shared.fd, shared.size, shared.offset, frame.width,
+                                                frame.height, frame.stride);
+            *shared.attachment = lent;
         }
-        const int left = static_cast<int>(std::max<std::int64_t>(place.left, 0));
-        const int top = static_cast<int>(std::max<std::int64_t>(place.top, 0));
-        const int columns = std::min(frame.width, canvas.width - left);
-        const int rows = std::min(frame.height, canvas.height - top);
-        if (columns <= 0 || rows <= 0) return true;
-        copyRows(frame.pixels, frame.stride, canvas.pixels + static_cast<std::ptrdiff_t>(top) * canvas.stride + left * 4,
-                 canvas.stride, columns * 4, rows);
+        if (m_playing->show(*lent, shared.hold)) {
+            m_formUnshown = false;
+            return;
+        }
+    }
+    const bool painted = m_playing->paintScaled(picture.width, picture.height, [&](Canvas& canvas) {
+        if (canvas.width != picture.width || canvas.height != picture.height) return false;
+        if (!whole) drawFormAround(canvas, picture);
+        copyRows(frame.pixels, frame.stride,
+                 canvas.pixels + picture.frame.top * canvas.stride + picture.frame.left * 4, canvas.stride,
+                 frame.width * 4, frame.height);
         return true;
     });
     if (painted) m_formUnshown = false;
 }
 
+// The form at the pictures' scale, with the video's place black; under the lock.
+void WaylandSaver::drawFormAround(Canvas& canvas, const ScaledPicture& picture) {
+    if (m_form.isNull()) {
+        // Let go of while the video covered it all: black (its colour) until it is drawn again.
+        if (!m_formAsked) later([this] { renderForm(); });
+        m_formAsked = true;
+        std::memset(canvas.pixels, 0, static_cast<std::size_t>(canvas.stride) * static_cast<std::size_t>(canvas.height));
+        return;
+    }
+    if (m_formScaled.width() != canvas.width || m_formScaled.height() != canvas.height) {
+        m_formScaled = m_form.scaled(canvas.width, canvas.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                           .convertToFormat(QImage::Format_RGB32);
+    }
+    copyRows(m_formScaled.constBits(), static_cast<int>(m_formScaled.bytesPerLine()), canvas.pixels, canvas.stride,
+             canvas.width * 4, canvas.height);
+    const std::int64_t left = std::clamp<std::int64_t>(picture.room.left, 0, canvas.width);
+    const std::int64_t right = std::clamp<std::int64_t>(picture.room.left + picture.room.width, left, canvas.width);
+    const std::int64_t top = std::clamp<std::int64_t>(picture.room.top, 0, canvas.height);
+    const std::int64_t bottom = std::clamp<std::int64_t>(picture.room.top + picture.room.height, top, canvas.height);
+    for (std::int64_t row = top; row < bottom; ++row) {
+        std::memset(canvas.pixels + row * canvas.stride + left * 4, 0, static_cast<std::size_t>(right - left) * 4);
+    }
+}
+
 void WaylandSaver::hideVideo() {
+    bool formGone = false;
     {
         std::lock_guard lock(m_mutex);
         m_videoPlace = PixelRect{};
+        formGone = m_form.isNull();
     }
+    if (formGone) renderForm();
     repaint();
 }
 

@@ -10,12 +10,14 @@
 // Threads: the interface thread for all but showFrame, which GStreamer's streaming thread
 // calls; one lock guards the playing surface and the form's picture between them.
 #include <QImage>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/linux/gst/frame_target.h"
 #include "platform/linux/qt/window_presenter.h"
+#include "platform/shared/video_placement.h"
 
 struct wl_output;
 struct wl_surface;
@@ -24,6 +26,7 @@ namespace tessiva {
 
 class SaverSurface;
 class WaylandClient;
+struct Canvas;
 class WaylandSeat;
 
 class WaylandSaver final : public WindowPresenter, public FrameTarget {
@@ -39,6 +42,7 @@ public:
     void hide() override;
 
     // FrameTarget
+    bool scalesFrames() const override;
     void ownerSize(int& width, int& height) override;
     void showFrame(const FrameView& frame, const PixelRect& place) override;
     void hideVideo() override;
@@ -49,6 +53,7 @@ private:
     void playingConfigured();
     void renderForm();
     void repaint();
+    void drawFormAround(Canvas& canvas, const ScaledPicture& picture);
     void syncCovers();
     QPointF positionOn(wl_surface* surface, double x, double y) const;
     void keyPressed(const std::string& text);
@@ -67,11 +72,19 @@ private:
     bool m_placing = false;
     std::vector<std::unique_ptr<SaverSurface>> m_covers;
 
+    // The form changed, and no buffer was free to show it. Read without the lock by the
+    // connection's reader thread, which must never wait for the lock: the interface thread
+    // holds it while it destroys a surface, and that waits for the reader.
+    std::atomic<bool> m_formUnshown{false};
+
     mutable std::mutex m_mutex;  // below: what the streaming thread shares
     std::unique_ptr<SaverSurface> m_playing;
-    QImage m_form;              // the form as drawn, the playing surface's size
-    PixelRect m_videoPlace;     // empty: no video over the form
-    bool m_formUnshown = false; // the form changed, and no buffer was free to show it
+    // The form as drawn, the playing surface's size. Let go of while the video covers all of
+    // it (at 3840x2160 it takes 33 MB); drawn again when it shows.
+    QImage m_form;
+    QImage m_formScaled;     // m_form at the scale of the video's pictures, for the borders
+    bool m_formAsked = false;  // the interface thread is to draw the form again
+    PixelRect m_videoPlace;  // empty: no video over the form
 };
 
 }  // namespace tessiva

@@ -6,6 +6,7 @@
 #include <wayland-client.h>
 
 #include "platform/linux/wayland/wayland_client.h"
+#include "viewporter-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 // The protocol names a parameter "namespace", which C++ keeps for itself.
 #define namespace layer_namespace
@@ -45,16 +46,45 @@ const wl_callback_listener kFrameListener{onFrameDone};
 
 void onRelease(void* data, wl_buffer* buffer) { static_cast<SaverSurface*>(data)->released(buffer); }
 const wl_buffer_listener kBufferListener{onRelease};
+void onLentRelease(void* data, wl_buffer*) { static_cast<LentBuffer*>(data)->released(); }
+const wl_buffer_listener kLentListener{onLentRelease};
 
 constexpr std::uint32_t kAllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 
 }  // namespace
 
+LentBuffer::LentBuffer(WaylandClient& client, int fd, std::size_t size, std::size_t offset, int width, int height,
+                       int stride)
+    : m_width(width), m_height(height), m_stride(stride), m_offset(offset) {
+    if (size > static_cast<std::size_t>(INT32_MAX) || offset > size) return;
+    wl_shm_pool* pool = wl_shm_create_pool(client.shm(), fd, static_cast<std::int32_t>(size));
+    m_buffer = wl_shm_pool_create_buffer(pool, static_cast<std::int32_t>(offset), width, height, stride,
+                                         WL_SHM_FORMAT_XRGB8888);
+    wl_shm_pool_destroy(pool);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(m_buffer), client.pictureQueue());
+    wl_buffer_add_listener(m_buffer, &kLentListener, this);
+}
+
+LentBuffer::~LentBuffer() {
+    if (m_buffer != nullptr) wl_buffer_destroy(m_buffer);
+}
+
+void LentBuffer::released() {
+    std::shared_ptr<const void> held;
+    {
+        std::lock_guard lock(m_mutex);
+        held.swap(m_hold);
+    }
+    // Letting go may free the memory, and this with it: nothing of ours after it.
+    held.reset();
+}
+
 SaverSurface::SaverSurface(WaylandClient& client, wl_output* output, Callback configured, Callback closed)
     : m_client(client), m_output(output), m_configured(std::move(configured)), m_closed(std::move(closed)) {
     m_surface = wl_compositor_create_surface(client.compositor());
     wl_surface_add_listener(m_surface, &kSurfaceListener, this);
+    if (client.viewporter() != nullptr) m_viewport = wp_viewporter_get_viewport(client.viewporter(), m_surface);
     if (client.layerShell() != nullptr) {
         m_layer = zwlr_layer_shell_v1_get_layer_surface(client.layerShell(), m_surface, output,
                                                         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "tessiva");
@@ -78,14 +108,19 @@ SaverSurface::SaverSurface(WaylandClient& client, wl_output* output, Callback co
 }
 
 SaverSurface::~SaverSurface() {
-    std::lock_guard lock(m_mutex);
-    dropBuffers();
-    if (m_firstFrame != nullptr) wl_callback_destroy(m_firstFrame);
-    if (m_layer != nullptr) zwlr_layer_surface_v1_destroy(m_layer);
-    if (m_toplevel != nullptr) xdg_toplevel_destroy(m_toplevel);
-    if (m_xdgSurface != nullptr) xdg_surface_destroy(m_xdgSurface);
-    wl_surface_destroy(m_surface);
-    m_client.flush();
+    {
+        std::lock_guard lock(m_mutex);
+        dropBuffers();
+        if (m_firstFrame != nullptr) wl_callback_destroy(m_firstFrame);
+        if (m_viewport != nullptr) wp_viewport_destroy(m_viewport);
+        if (m_layer != nullptr) zwlr_layer_surface_v1_destroy(m_layer);
+        if (m_toplevel != nullptr) xdg_toplevel_destroy(m_toplevel);
+        if (m_xdgSurface != nullptr) xdg_surface_destroy(m_xdgSurface);
+        wl_surface_destroy(m_surface);
+        m_client.flush();
+    }
+    // A buffer's release may be running on the reader thread right now, with this surface.
+    m_client.settlePictureEvents();
 }
 
 bool SaverSurface::configured() const {
@@ -132,14 +167,9 @@ void SaverSurface::configure(std::uint32_t serial, std::uint32_t width, std::uin
         } else {
             xdg_surface_ack_configure(m_xdgSurface, serial);
         }
-        const int w = static_cast<int>(width);
-        const int h = static_cast<int>(height);
-        if (w != m_width || h != m_height || m_memory == nullptr) {
-            dropBuffers();
-            m_width = w;
-            m_height = h;
-            if (w > 0 && h > 0 && !makeBuffers().ok()) m_width = m_height = 0;
-        }
+        // The buffers follow at the next picture.
+        m_width = static_cast<int>(width);
+        m_height = static_cast<int>(height);
         m_configuredOnce = true;
     }
     if (m_configured) m_configured(*this);
@@ -153,9 +183,9 @@ void SaverSurface::close() {
     if (m_closed) m_closed(*this);
 }
 
-Status SaverSurface::makeBuffers() {
-    const std::size_t stride = static_cast<std::size_t>(m_width) * 4;
-    const std::size_t one = stride * static_cast<std::size_t>(m_height);
+Status SaverSurface::makeBuffers(int width, int height) {
+    const std::size_t stride = static_cast<std::size_t>(width) * 4;
+    const std::size_t one = stride * static_cast<std::size_t>(height);
     m_memorySize = one * kBuffers;
     const int fd = memfd_create("tessiva-surface", MFD_CLOEXEC);
     if (fd < 0) return Status::failure("Wayland: cannot make a buffer");
@@ -174,13 +204,17 @@ Status SaverSurface::makeBuffers() {
         Buffer& buffer = m_buffers[i];
         buffer.pixels = m_memory + one * static_cast<std::size_t>(i);
         buffer.buffer = wl_shm_pool_create_buffer(pool, static_cast<std::int32_t>(one * static_cast<std::size_t>(i)),
-                                                  m_width, m_height, static_cast<std::int32_t>(stride),
+                                                  width, height, static_cast<std::int32_t>(stride),
                                                   WL_SHM_FORMAT_XRGB8888);
         buffer.busy = false;
+        // Its release comes on the reader thread, which leaves the interface thread asleep.
+        wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(buffer.buffer), m_client.pictureQueue());
         wl_buffer_add_listener(buffer.buffer, &kBufferListener, this);
     }
     wl_shm_pool_destroy(pool);
     ::close(fd);
+    m_bufferWidth = width;
+    m_bufferHeight = height;
     return Status::success();
 }
 
@@ -192,6 +226,7 @@ void SaverSurface::dropBuffers() {
     if (m_memory != nullptr) munmap(m_memory, m_memorySize);
     m_memory = nullptr;
     m_memorySize = 0;
+    m_bufferWidth = m_bufferHeight = 0;
 }
 
 void SaverSurface::released(wl_buffer* released) {
@@ -213,26 +248,62 @@ void SaverSurface::frameDone() {
     if (m_firstShown) m_firstShown();
 }
 
-bool SaverSurface::paint(const std::function<bool(Canvas&)>& draw) {
+bool SaverSurface::paintScaled(int width, int height, const std::function<bool(Canvas&)>& draw) {
     std::lock_guard lock(m_mutex);
-    if (!m_configuredOnce || m_closedByCompositor || m_memory == nullptr) return false;
+    if (!m_configuredOnce || m_closedByCompositor || m_width <= 0 || m_height <= 0) return false;
+    if (width <= 0 || height <= 0 || m_viewport == nullptr) {
+        width = m_width;
+        height = m_height;
+    }
+    if (width != m_bufferWidth || height != m_bufferHeight || m_memory == nullptr) {
+        // Buffers the compositor still holds stay its own to show until the next commit.
+        dropBuffers();
+        if (!makeBuffers(width, height).ok()) {
+            dropBuffers();
+            return false;
+        }
+    }
     for (Buffer& buffer : m_buffers) {
         if (buffer.busy) continue;
-        Canvas canvas{buffer.pixels, m_width, m_height, m_width * 4};
+        Canvas canvas{buffer.pixels, width, height, width * 4};
         if (!draw(canvas)) return false;
         if (!m_painted && m_firstShown) {
             m_firstFrame = wl_surface_frame(m_surface);
             wl_callback_add_listener(m_firstFrame, &kFrameListener, this);
         }
-        m_painted = true;
-        wl_surface_attach(m_surface, buffer.buffer, 0, 0);
-        wl_surface_damage_buffer(m_surface, 0, 0, m_width, m_height);
-        wl_surface_commit(m_surface);
+        commit(buffer.buffer, width, height);
         buffer.busy = true;
-        m_client.flush();
         return true;
     }
     return false;
+}
+
+bool SaverSurface::show(LentBuffer& lent, std::shared_ptr<const void> hold) {
+    std::lock_guard lock(m_mutex);
+    if (!m_configuredOnce || m_closedByCompositor || m_width <= 0 || m_height <= 0) return false;
+    if (m_viewport == nullptr && (lent.m_width != m_width || lent.m_height != m_height)) return false;
+    {
+        std::lock_guard lentLock(lent.m_mutex);
+        lent.m_hold = std::move(hold);
+    }
+    commit(lent.m_buffer, lent.m_width, lent.m_height);
+    return true;
+}
+
+void SaverSurface::commit(wl_buffer* buffer, int width, int height) {
+    m_painted = true;
+    // The destination is sent only when it changes; unset, the buffer's size is the surface's.
+    const bool scaled = width != m_width || height != m_height;
+    const int destinationWidth = scaled ? m_width : -1, destinationHeight = scaled ? m_height : -1;
+    if (m_viewport != nullptr && (destinationWidth != m_destinationWidth || destinationHeight != m_destinationHeight)) {
+        wp_viewport_set_destination(m_viewport, destinationWidth, destinationHeight);
+        m_destinationWidth = destinationWidth;
+        m_destinationHeight = destinationHeight;
+    }
+    wl_surface_attach(m_surface, buffer, 0, 0);
+    wl_surface_damage_buffer(m_surface, 0, 0, width, height);
+    wl_surface_commit(m_surface);
+    m_client.flush();
 }
 
 }  // namespace tessiva

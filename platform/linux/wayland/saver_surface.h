@@ -6,7 +6,9 @@
 // output lands where the compositor puts new surfaces: the focused output.
 //
 // Threads: made, configured and destroyed on the interface thread; paint() may also come
-// from a video streaming thread. One lock guards the buffers and the surface's requests.
+// from a video streaming thread, and the compositor's giving buffers back comes on the
+// connection's reader thread (the picture queue). One lock guards the buffers and the
+// surface's requests.
 //
 // Facts relied on (wlr-layer-shell 1 to 3, xdg-shell 1 to 5, libwayland 1.21):
 // - A layer surface or xdg surface gets no buffer before its first configure, which it must
@@ -21,8 +23,12 @@
 // - wl_shm's XRGB8888 is GStreamer's BGRx and Qt's RGB32 in memory on a little-endian
 //   machine; a freshly truncated memfd reads as zeros, which is black.
 // - A buffer may be written again only after the compositor released it.
+// - With wp_viewporter the compositor scales the buffer to the destination size, so a
+//   buffer's size may differ from the surface's: the clip's own frames go out at their size.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "platform/status.h"
@@ -31,6 +37,7 @@ struct wl_buffer;
 struct wl_callback;
 struct wl_output;
 struct wl_surface;
+struct wp_viewport;
 struct xdg_surface;
 struct xdg_toplevel;
 struct zwlr_layer_surface_v1;
@@ -45,6 +52,34 @@ struct Canvas {
     int width = 0;
     int height = 0;
     int stride = 0;
+};
+
+// A picture the compositor reads straight from memory that isn't the surface's (a video frame
+// in a memfd of the media layer's): its buffer, made once for that memory, and what keeps the
+// pixels from being written again while the compositor may still read them. Made on the
+// streaming thread; its release comes on the reader thread; it goes with the memory, which
+// can't go while lent.
+class LentBuffer {
+public:
+    LentBuffer(WaylandClient& client, int fd, std::size_t size, std::size_t offset, int width, int height, int stride);
+    LentBuffer(const LentBuffer&) = delete;
+    LentBuffer& operator=(const LentBuffer&) = delete;
+    ~LentBuffer();
+
+    bool matches(int width, int height, std::size_t offset, int stride) const {
+        return m_buffer != nullptr && width == m_width && height == m_height && offset == m_offset && stride == m_stride;
+    }
+
+    // Listener entry point; not for the program.
+    void released();
+
+private:
+    friend class SaverSurface;
+    wl_buffer* m_buffer = nullptr;
+    int m_width, m_height, m_stride;
+    std::size_t m_offset;
+    std::mutex m_mutex;
+    std::shared_ptr<const void> m_hold;  // while the compositor has it
 };
 
 class SaverSurface {
@@ -72,10 +107,19 @@ public:
     // Paints into a free buffer of the surface's size and shows it. `draw` gets the buffer
     // and says whether it drew anything; false when no buffer is free or the surface has no
     // size yet (the picture is then dropped: the next one will do).
-    bool paint(const std::function<bool(Canvas&)>& draw);
+    bool paint(const std::function<bool(Canvas&)>& draw) { return paintScaled(0, 0, draw); }
+    // The same with a buffer of width x height, which the compositor scales to the surface's
+    // size; where it can't scale (scales() false), or with 0 x 0, the buffer has the surface's
+    // size, and `draw` must look at the canvas's.
+    bool paintScaled(int width, int height, const std::function<bool(Canvas&)>& draw);
+    bool scales() const { return m_viewport != nullptr; }
+    // Shows `lent` (scaled over the surface where it differs in size), and keeps `hold` until
+    // the compositor gives it back. False when the surface has no size yet, or where the
+    // compositor can't scale a picture of another size.
+    bool show(LentBuffer& lent, std::shared_ptr<const void> hold);
 
-    // Called on the interface thread when the compositor gives a buffer back: a picture
-    // that found none free may be painted now.
+    // Called on the connection's reader thread when the compositor gives a buffer back: a
+    // picture that found none free may be painted now.
     void setBufferFreed(std::function<void()> freed) { m_freed = std::move(freed); }
     // Called once on the interface thread when the compositor has shown the first picture.
     void setFirstShown(std::function<void()> shown) { m_firstShown = std::move(shown); }
@@ -96,7 +140,9 @@ private:
         bool busy = false;
     };
     void dropBuffers();
-    Status makeBuffers();
+    Status makeBuffers(int width, int height);
+    // Attaches, scales where needed and commits; under the lock.
+    void commit(wl_buffer* buffer, int width, int height);
 
     WaylandClient& m_client;
     wl_output* m_output;
@@ -108,6 +154,7 @@ private:
     wl_callback* m_firstFrame = nullptr;
     bool m_painted = false;
     wl_surface* m_surface = nullptr;
+    wp_viewport* m_viewport = nullptr;  // where the compositor offers it
     zwlr_layer_surface_v1* m_layer = nullptr;  // one of these two roles
     xdg_surface* m_xdgSurface = nullptr;
     xdg_toplevel* m_toplevel = nullptr;
@@ -121,6 +168,10 @@ private:
     bool m_closedByCompositor = false;
     static constexpr int kBuffers = 2;
     Buffer m_buffers[kBuffers];
+    int m_bufferWidth = 0;
+    int m_bufferHeight = 0;
+    int m_destinationWidth = -1;  // the viewport's destination as last sent; -1: unset
+    int m_destinationHeight = -1;
     std::uint8_t* m_memory = nullptr;
     std::size_t m_memorySize = 0;
 };

@@ -22,7 +22,9 @@ constexpr std::int32_t kVisible = 0x10000000;
 class RecordingTarget final : public FrameTarget {
 public:
     int width = 1280, height = 720;
+    bool scales = false;
 
+    bool scalesFrames() const override { return scales; }
     void ownerSize(int& w, int& h) override {
         w = width;
         h = height;
@@ -38,6 +40,10 @@ public:
     }
     void hideVideo() override { m_hidden++; }
 
+    std::pair<int, int> frameSize() {
+        std::lock_guard lock(m_mutex);
+        return {m_width, m_height};
+    }
     int frames() {
         std::lock_guard lock(m_mutex);
         return m_frames;
@@ -62,27 +68,36 @@ private:
     std::vector<std::uint8_t> m_pixels;
 };
 
-TEST(FrameVideo, PicturesReachTheOwnersSurfaceScaledWithTheAspectKeptAndStopWhenHidden) {
-    ASSERT_FALSE(clips().folder.empty()) << "ffmpeg could not make the test clips";
+// The quadrants clip playing full screen into `target`, registered as the owner.
+struct Playing {
     FrameTargets targets;
-    RecordingTarget target;
-    const NativeHandle owner = 0x5e7;
-    targets.add(owner, target);
-    GstMedia media(pictureVideo(targets));
+    GstMedia media{pictureVideo(targets)};
     std::shared_ptr<MediaControl> control;
     std::shared_ptr<VideoWindow> window;
     std::shared_ptr<MediaPosition> position;
-    ASSERT_TRUE(media.createFilterGraph(control).ok());
-    ASSERT_TRUE(control->query(window).ok());
-    ASSERT_TRUE(control->query(position).ok());
 
-    EXPECT_FALSE(window->putOwner(0x7777).ok()) << "a handle that names no surface of ours";
-    ASSERT_TRUE(control->renderFile(clips().quadrants).ok());
-    ASSERT_TRUE(window->putWindowStyle(kVisible).ok());
-    ASSERT_TRUE(window->putFullScreenMode(1).ok());
-    ASSERT_TRUE(window->putOwner(owner).ok());
-    ASSERT_TRUE(control->run().ok());
-    ASSERT_TRUE(pollUntil(*position, [&](double p) { return p > 0.5 && target.frames() > 3; }));
+    void start(RecordingTarget& target) {
+        ASSERT_FALSE(clips().folder.empty()) << "ffmpeg could not make the test clips";
+        const NativeHandle owner = 0x5e7;
+        targets.add(owner, target);
+        ASSERT_TRUE(media.createFilterGraph(control).ok());
+        ASSERT_TRUE(control->query(window).ok());
+        ASSERT_TRUE(control->query(position).ok());
+        EXPECT_FALSE(window->putOwner(0x7777).ok()) << "a handle that names no surface of ours";
+        ASSERT_TRUE(control->renderFile(clips().quadrants).ok());
+        ASSERT_TRUE(window->putWindowStyle(kVisible).ok());
+        ASSERT_TRUE(window->putFullScreenMode(1).ok());
+        ASSERT_TRUE(window->putOwner(owner).ok());
+        ASSERT_TRUE(control->run().ok());
+        ASSERT_TRUE(pollUntil(*position, [&](double p) { return p > 0.5 && target.frames() > 3; }));
+    }
+};
+
+TEST(FrameVideo, PicturesReachTheOwnersSurfaceScaledWithTheAspectKeptAndStopWhenHidden) {
+    RecordingTarget target;
+    Playing playing;
+    ASSERT_NO_FATAL_FAILURE(playing.start(target));
+    auto& [targets, media, control, window, position] = playing;
 
     // A 4:3 clip on a 16:9 owner: 960x720 in the middle of one picture of the owner's size,
     // black bars of 160 either side.
@@ -108,6 +123,28 @@ TEST(FrameVideo, PicturesReachTheOwnersSurfaceScaledWithTheAspectKeptAndStopWhen
     const int hiddenAt = target.frames();
     pollUntil(*position, [](double) { return false; }, std::chrono::milliseconds(300));
     EXPECT_LE(target.frames(), hiddenAt + 1);  // one may have been on its way
+}
+
+// A target whose compositor scales gets the clip's own frames, whatever the owner's size:
+// no picture is scaled here, and none is dropped for a new size when the owner changes.
+TEST(FrameVideo, ATargetThatScalesGetsTheClipsOwnFramesWhateverTheOwnersSize) {
+    RecordingTarget target;
+    target.scales = true;
+    target.width = 3840;
+    target.height = 2160;
+    Playing playing;
+    ASSERT_NO_FATAL_FAILURE(playing.start(target));
+    EXPECT_EQ(target.frameSize(), (std::pair{320, 240}));
+    EXPECT_EQ(target.place(), (PixelRect{0, 0, 3840, 2160}));
+    EXPECT_TRUE(mediatest::near(target.pixel(5, 5), Rgb{255, 0, 0}));
+    EXPECT_TRUE(mediatest::near(target.pixel(315, 235), Rgb{255, 255, 255}));
+
+    target.width = 800;
+    target.height = 600;
+    const int before = target.frames();
+    ASSERT_TRUE(pollUntil(*playing.position, [&](double) { return target.frames() > before + 3; }));
+    EXPECT_EQ(target.place(), (PixelRect{0, 0, 800, 600}));
+    EXPECT_EQ(target.frameSize(), (std::pair{320, 240}));
 }
 
 }  // namespace

@@ -122,6 +122,28 @@ wait_exit "$pid" 30
 check "and a key still ends it" $? "status $status"
 stop_saver
 
+# ---- On an output of another shape the compositor scales the clip's own frames: 800x450 in
+# the middle of the 800x600 output, black above and below (the rows next to the edges are left
+# out: the compositor blends them).
+swaymsg -q focus output "$other"
+make_app "$(dirname "$sample")"
+start_saver
+letterboxed() {
+    shot "$other" "$work/scaled.png" &&
+        convert "$work/scaled.png" -crop 800x70+0+0 +repage "$work/scaled-top.png" &&
+        convert "$work/scaled.png" -crop 800x70+0+530 +repage "$work/scaled-bottom.png" &&
+        convert "$work/scaled.png" -crop 800x430+0+85 +repage "$work/scaled-middle.png" &&
+        [ "$(black "$work/scaled-top.png")" = 1000 ] && [ "$(black "$work/scaled-bottom.png")" = 1000 ] &&
+        [ "$(black "$work/scaled-middle.png")" -lt 500 ]
+}
+wait_for 5 letterboxed
+check "on a 4:3 output the clip fills the width, black above and below" $? \
+    "$(black "$work/scaled-top.png")‰ black above, $(black "$work/scaled-middle.png")‰ in the middle, $(black "$work/scaled-bottom.png")‰ below"
+key x
+wait_exit "$pid" 30
+stop_saver
+swaymsg -q focus output "$focused"
+
 # ---- An output plugged in while it runs gets a black surface of its own.
 make_app "$(dirname "$sample")"
 start_saver
