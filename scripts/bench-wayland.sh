@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The saver's processor use on Wayland, against gst-launch-1.0 playbin with waylandsink full
-# screen, in the same headless sway (tests/linux/wayland/sway_session.sh), in alternating rounds.
-# Counts each player's own CPU time and sway's while it plays, since a player can save its own
-# time by handing work to the compositor. Prints numbers and one goal line; never fails on a
+# screen, in the same headless sway (tests/linux/wayland/sway_session.sh), in alternating rounds,
+# at each output size. Counts each player's own CPU time and sway's while it plays, since a
+# player can save its own time by handing work to the compositor, its interface thread's
+# wake-ups and its private dirty memory. Prints numbers and goal lines; never fails on a
 # number.
 #   scripts/bench-wayland.sh PROGRAM VIRTUAL_POINTER CLIP
 # Environment: BENCH_RUNS (5 rounds), BENCH_WAYLAND_SECONDS (12 measured seconds a round,
-# after 2 s of start; the clip must be longer than both).
+# after 2 s of start; the clip must be longer than both), BENCH_WAYLAND_SIZES (the first
+# output's sizes, "1280x720 3840x2160").
 set -uo pipefail
 program=$1
 pointer_tool=$2
@@ -23,26 +25,20 @@ trap 'pkill -P $$ 2>/dev/null; sway_stop; rm -rf "$work"' EXIT
 mkdir "$work/app"
 cp "$program" "$work/app/tessiva"
 printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$clip")" >"$work/app/Tessiva.ini"
-sway_start "$work" "$pointer_tool" || exit 1
-sway=$(pgrep -f -x "sway -c $XDG_RUNTIME_DIR/config" | head -n1)
 
-# Runs "$@" for 2 + seconds, and prints its CPU seconds and sway's over the last `seconds`.
+start_player() {
+    "$@" >"$work/player.log" 2>&1 &
+    player=$!
+}
 # waylandsink's own fullscreen property fails in GStreamer 1.22 (its window doesn't exist yet
 # when the property is set, and none shows): sway makes the new window full screen instead.
-measure() {
-    "$@" >"$work/player.log" 2>&1 &
-    local pid=$! a s
-    sleep 1
-    [ "$1" = gst-launch-1.0 ] && swaymsg -q fullscreen enable
-    sleep 1
-    a=$(ticks "$pid")
-    s=$(ticks "$sway")
-    sleep "$seconds"
-    echo "$(( $(ticks "$pid") - a )) $(( $(ticks "$sway") - s ))" | awk -v hz="$hz" '{ printf "%.2f %.2f\n", $1 / hz, $2 / hz }'
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    sleep 0.5
-}
+fullscreen_player() { swaymsg -q fullscreen enable; }
 
-echo "Wayland: headless sway $(sway --version | awk '{print $3}'), output $(outputs | head -n1), $rounds rounds of $seconds s"
-compare_players sway "Wayland CPU at most 1.05 x playbin with waylandsink" "$work/app/tessiva" "$clip"
+for size in ${BENCH_WAYLAND_SIZES:-1280x720 3840x2160}; do
+    SWAY_OUTPUT_SIZE=$size sway_start "$work" "$pointer_tool" || exit 1
+    compositor=$(pgrep -f -x "sway -c $XDG_RUNTIME_DIR/config" | head -n1)
+    echo
+    echo "Wayland: headless sway $(sway --version | awk '{print $3}'), output $(outputs | head -n1), $rounds rounds of $seconds s"
+    compare_players sway "$work/app/tessiva" "$clip"
+    sway_stop
+done

@@ -3,7 +3,8 @@
 #   sway_start WORKDIR [VIRTUAL_POINTER]   # or TESSIVA_VIRTUAL_POINTER=... sway_start WORKDIR
 #   trap sway_stop EXIT
 # Two outputs side by side: HEADLESS-1 1280x720 at 0,0 (focused, the cursor at its middle) and
-# HEADLESS-2 800x600 at 1280,0, both painted SWAY_BACKGROUND so that an output the saver
+# HEADLESS-2 800x600 at 1280,0 (SWAY_OUTPUT_SIZE, when set, gives HEADLESS-1 another size, and
+# HEADLESS-2 follows at its right edge), both painted SWAY_BACKGROUND so that an output the saver
 # leaves uncovered is told from the saver's black. Clients (the saver, grim, wtype) may run as
 # root: they reach the session through WAYLAND_DISPLAY, an absolute path.
 #
@@ -84,10 +85,11 @@ sway_start() {
         as_user=(setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --init-groups)
     fi
     chmod 700 "$run"
+    local size=${SWAY_OUTPUT_SIZE:-1280x720}
     cat >"$run/config" <<EOF
 xwayland disable
-output HEADLESS-1 mode 1280x720 position 0 0
-output HEADLESS-2 mode 800x600 position 1280 0
+output HEADLESS-1 mode $size position 0 0
+output HEADLESS-2 mode 800x600 position ${size%x*} 0
 output * bg $SWAY_BACKGROUND solid_color
 EOF
     chmod 644 "$run/config"
@@ -114,7 +116,7 @@ EOF
     unset DISPLAY
 
     swaymsg -q create_output || { _sway_fail "swaymsg create_output failed"; return 1; }
-    local want="HEADLESS-1 1280x720+0+0 HEADLESS-2 800x600+1280+0 " got=
+    local want="HEADLESS-1 $size+0+0 HEADLESS-2 800x600+${size%x*}+0 " got=
     for i in $(seq 200); do
         got=$(outputs | tr '\n' ' ')
         [ "$got" = "$want" ] && break
@@ -131,7 +133,8 @@ EOF
     local reply=
     read -r -t 5 -u "$_sway_pointer_out" reply || true
     [ "$reply" = ready ] || { _sway_fail "the virtual pointer did not start: $(cat "$work/virtual_pointer.log")"; return 1; }
-    swaymsg -q seat seat0 cursor set 640 360 || { _sway_fail "cannot place the cursor"; return 1; }
+    local width=${size%x*} height=${size#*x}
+    swaymsg -q seat seat0 cursor set $((width / 2)) $((height / 2)) || { _sway_fail "cannot place the cursor"; return 1; }
     return 0
 }
 
