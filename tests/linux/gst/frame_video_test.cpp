@@ -2,8 +2,12 @@
 // real pipelines and clips; no display is involved.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <mutex>
+#include <set>
+#include <tuple>
 
 #include "platform/linux/gst/frame_video_surface.h"
 #include "platform/linux/gst/gst_media.h"
@@ -37,12 +41,27 @@ public:
         m_height = frame.height;
         m_pixels.assign(frame.pixels, frame.pixels + static_cast<std::ptrdiff_t>(frame.stride) * frame.height);
         m_stride = frame.stride;
+        if (frame.shared.fd < 0 || frame.shared.attachment == nullptr) return;
+        m_sharedFrames++;
+        m_memories.insert(frame.shared.attachment);
+        // What a compositor would read: the memory mapped on its own, at the frame's offset.
+        void* mapped = mmap(nullptr, frame.shared.size, PROT_READ, MAP_SHARED, frame.shared.fd, 0);
+        if (mapped == MAP_FAILED) return;
+        const auto* corner = static_cast<const std::uint8_t*>(mapped) + frame.shared.offset + 5 * frame.stride + 5 * 4;
+        m_sharedCorner = Rgb{corner[2], corner[1], corner[0]};
+        munmap(mapped, frame.shared.size);
     }
     void hideVideo() override { m_hidden++; }
 
     std::pair<int, int> frameSize() {
         std::lock_guard lock(m_mutex);
         return {m_width, m_height};
+    }
+    // Frames that came in shared memory, the pieces of memory they came in, and the top-left
+    // pixel of the last as another process would see it.
+    std::tuple<int, int, std::size_t, Rgb> shared() {
+        std::lock_guard lock(m_mutex);
+        return {m_frames, m_sharedFrames, m_memories.size(), m_sharedCorner};
     }
     int frames() {
         std::lock_guard lock(m_mutex);
@@ -63,6 +82,9 @@ public:
 private:
     std::mutex m_mutex;
     int m_frames = 0;
+    int m_sharedFrames = 0;
+    std::set<const void*> m_memories;
+    Rgb m_sharedCorner{-1, -1, -1};
     PixelRect m_place;
     int m_width = 0, m_height = 0, m_stride = 0;
     std::vector<std::uint8_t> m_pixels;
@@ -138,6 +160,14 @@ TEST(FrameVideo, ATargetThatScalesGetsTheClipsOwnFramesWhateverTheOwnersSize) {
     EXPECT_EQ(target.place(), (PixelRect{0, 0, 3840, 2160}));
     EXPECT_TRUE(mediatest::near(target.pixel(5, 5), Rgb{255, 0, 0}));
     EXPECT_TRUE(mediatest::near(target.pixel(315, 235), Rgb{255, 255, 255}));
+
+    // They come in shared memory that a compositor can map as it is, a few pieces reused
+    // frame after frame.
+    const auto [frames, sharedFrames, memories, corner] = target.shared();
+    EXPECT_EQ(sharedFrames, frames);
+    EXPECT_GE(memories, 2u);
+    EXPECT_LE(memories, 6u);
+    EXPECT_TRUE(mediatest::near(corner, Rgb{255, 0, 0})) << corner.r << " " << corner.g << " " << corner.b;
 
     target.width = 800;
     target.height = 600;
