@@ -196,7 +196,23 @@ void GstGraph::handle(GstMessage* message) {
 
 // ---- BasicAudio ----
 
-Status GstGraph::putVolume(std::int32_t volume) { return m_audio.putVolume(volume); }
+Status GstGraph::putVolume(std::int32_t volume) {
+    if (Status taken = m_audio.putVolume(volume); !taken.ok()) return taken;
+    // Sound that needs the balance's filter needs a fresh playbin, as the balance does.
+    if (m_audio.filterDue()) return reopen();
+    if (!m_audio.pathDue()) return Status::success();
+    m_audio.switchPath();
+    // Playsink changes its sound path when data next flows. A flush where the clip stands
+    // makes that now, so that a new sink prerolls with the picture and plays from the start;
+    // a clip that has ended or failed changes it on the rewind that starts it again.
+    if (!m_pipeline || m_failed || m_tracker.hasEnded() || m_tracker.held() || m_tracker.seeking()) {
+        return Status::success();
+    }
+    double position = 0.0;
+    (void)getCurrentPosition(position);
+    if (!seek(position)) return Status::failure("GStreamer: cannot change the sound path");
+    return Status::success();
+}
 
 Status GstGraph::putBalance(std::int32_t balance) {
     if (Status taken = m_audio.putBalance(balance); !taken.ok()) return taken;

@@ -25,6 +25,9 @@
 // - playbin takes an audio filter only while stopped (NULL): a balance that leaves the centre
 //   after the clip is open reopens the clip where it stood, the video window included (the
 //   sound side and its facts are in playbin_audio.h).
+// - A graph is silent until given a volume above silence, and silence is no sound path: no
+//   sound sink, no device. A volume that crosses the silent level on an open clip gives it
+//   its sound path or takes it away with a flushing seek where the clip stands.
 #include <memory>
 #include <optional>
 #include <string>
