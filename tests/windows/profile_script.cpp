@@ -260,7 +260,7 @@ int generate(const std::string& dir) {
 int run(const std::string& dir) {
     PlatformProfile profile;
     std::string out;
-    std::vector<char> buffer(512);
+    std::vector<char> buffer(512 * tessiva::Profile::kBytesPerCharacter);
     const auto read = [&](const std::string& name, const std::string& path, const Query& q) {
         const std::uint32_t count = profile.getPrivateProfileString(q.section, q.key, q.defaultValue, buffer.data(),
                                                                     q.capacity, path);
