@@ -19,13 +19,6 @@ unset PULSE_SERVER
 
 settings() { printf '[config]\npath=%s\nsound=%s\n' "$1" "$2" >"$work/Tessiva.ini"; }
 has_focus() { [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$1" ]; }
-# The clip's picture is up: the middle of the screen is no longer black.
-picture_shows() {
-    local size middle
-    size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
-    middle="1x1+$((${size%x*} / 2))+$((${size#*x} / 2))"
-    ! import -window root -crop "$middle" -depth 8 txt:- 2>/dev/null | grep -q '#000000'
-}
 # Starts "/S" with the settings given and waits for its picture; the saver's PID is $pid.
 start_saver() {
     settings "$1" "$2"
@@ -47,13 +40,8 @@ ended=$?
 [ "$shown" = 0 ] && [ "$ended" = 0 ] && ! grep -qi 'device\|ALSA' "$work/saver.log"
 check "sound=0 plays and says nothing about a sound device" $? "shown $shown, status $status: $(head -c 300 "$work/saver.log")"
 
-mkdir -m 700 "$work/pulse"
-HOME="$work/pulse" XDG_RUNTIME_DIR="$work/pulse" env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 \
-  --use-pid-file=no --disable-shm=yes --load="module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
-  --load="module-null-sink sink_name=quiet" >"$work/pulse.log" 2>&1 &
-export PULSE_SERVER="unix:$work/pulse/native"
-wait_for 10 pactl info >/dev/null 2>&1
-check "a PulseAudio with a null sink runs" $? "$(tail -3 "$work/pulse.log")"
+start_sound_server "$work/pulse"
+check "a PulseAudio with a null sink runs" $? "$(tail -3 "$work/pulse/log")"
 streams_of() { pactl list sink-inputs 2>/dev/null | grep -c "application.process.id = \"$1\""; }
 streaming() { [ "$(streams_of "$1")" -gt 0 ]; }
 
