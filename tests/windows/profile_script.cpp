@@ -8,9 +8,11 @@
 //                                 Wine), one answer per line on stdout
 //   profile_script compare A B    compares two outputs, ignoring CR; names the first differences
 //
-// The corpus is ASCII: text the two sides may answer differently on purpose (a cut inside a
-// UTF-8 sequence, byte-order marks, files beyond our 4 MiB limit) stays out of it, and so do
-// line breaks in written names and values, which we refuse and the desktop writes as they are.
+// The corpus is ASCII, and a few Unicode (UTF-16) files with long values in other scripts,
+// where both sides count a value's 254 characters alike (UTF-16 code units, a character
+// outside the BMP never split). Text the two sides may answer differently on purpose (ANSI
+// files outside ASCII, files beyond our 4 MiB limit) stays out of it, and so do line breaks
+// in written names and values, which we refuse and the desktop writes as they are.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -227,6 +229,46 @@ CorpusFile makeFile(std::uint32_t index) {
     return file;
 }
 
+// Unicode files: a UTF-16LE byte-order mark, then "[S]" with one entry k=VALUE, VALUE made of
+// a prefix and a character (UTF-8 here) repeated around the cut at 254 characters.
+struct UnicodeFile {
+    std::string name, value;
+};
+std::vector<UnicodeFile> unicodeFiles() {
+    const std::string cjk = "\xe4\xb8\x80", emoji = "\xf0\x9f\x98\x80", accented = "\xc3\xa9";
+    const auto repeat = [](const std::string& text, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += text;
+        return out;
+    };
+    return {{"u01.ini", repeat(cjk, 253)},        {"u02.ini", repeat(cjk, 254)},
+            {"u03.ini", repeat(cjk, 300)},        {"u04.ini", "\"" + repeat(cjk, 254) + "\""},
+            {"u05.ini", "\"" + repeat(cjk, 252) + "\""}, {"u06.ini", "a" + repeat(emoji, 130)},
+            {"u07.ini", "ab" + repeat(emoji, 130)}, {"u08.ini", "x" + repeat(accented, 300)}};
+}
+
+std::string utf16le(const std::string& utf8) {
+    std::string out;
+    const auto put = [&](std::uint32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        std::uint32_t cp = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
 std::string escaped(const std::string& bytes) {
     std::string out = "\"";
     for (const char c : bytes) {
@@ -245,6 +287,11 @@ std::string escaped(const std::string& bytes) {
 }
 
 int generate(const std::string& dir) {
+    for (const UnicodeFile& file : unicodeFiles()) {
+        std::ofstream out(dir + "/" + file.name, std::ios::binary);
+        out << "\xff\xfe" << utf16le("[S]\r\nk=" + file.value + "\r\n");
+        if (!out.flush()) return 1;
+    }
     for (std::uint32_t i = 0; i < kFiles; ++i) {
         const CorpusFile file = makeFile(i);
         std::ofstream out(dir + "/" + file.name, std::ios::binary);
@@ -273,6 +320,9 @@ int run(const std::string& dir) {
         out += name + " put " + escaped(w.section) + " " + escaped(w.key) + " " + escaped(w.value) + " -> " +
                (ok ? "ok" : "failed") + "\n";
     };
+    for (const UnicodeFile& file : unicodeFiles()) {
+        for (const std::uint32_t capacity : {255u, 64u, 2u}) read(file.name, dir + "\\" + file.name, {"S", "k", "D", capacity});
+    }
     for (std::uint32_t i = 0; i < kFiles; ++i) {
         const CorpusFile file = makeFile(i);
         const std::string path = dir + "\\" + file.name;
