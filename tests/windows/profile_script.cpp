@@ -230,43 +230,22 @@ CorpusFile makeFile(std::uint32_t index) {
 }
 
 // Unicode files: a UTF-16LE byte-order mark, then "[S]" with one entry k=VALUE, VALUE made of
-// a prefix and a character (UTF-8 here) repeated around the cut at 254 characters.
+// a prefix and a character repeated around the cut at 254 characters.
 struct UnicodeFile {
-    std::string name, value;
+    std::string name;
+    std::u16string value;
 };
 std::vector<UnicodeFile> unicodeFiles() {
-    const std::string cjk = "\xe4\xb8\x80", emoji = "\xf0\x9f\x98\x80", accented = "\xc3\xa9";
-    const auto repeat = [](const std::string& text, int n) {
-        std::string out;
+    const auto repeat = [](const std::u16string& text, int n) {
+        std::u16string out;
         for (int i = 0; i < n; ++i) out += text;
         return out;
     };
-    return {{"u01.ini", repeat(cjk, 253)},        {"u02.ini", repeat(cjk, 254)},
-            {"u03.ini", repeat(cjk, 300)},        {"u04.ini", "\"" + repeat(cjk, 254) + "\""},
-            {"u05.ini", "\"" + repeat(cjk, 252) + "\""}, {"u06.ini", "a" + repeat(emoji, 130)},
-            {"u07.ini", "ab" + repeat(emoji, 130)}, {"u08.ini", "x" + repeat(accented, 300)}};
-}
-
-std::string utf16le(const std::string& utf8) {
-    std::string out;
-    const auto put = [&](std::uint32_t unit) {
-        out += static_cast<char>(unit & 0xFF);
-        out += static_cast<char>(unit >> 8);
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        std::uint32_t cp = length == 1 ? lead : lead & (0xFF >> (length + 1));
-        for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
+    const std::u16string cjk = u"\u4e00", emoji = u"\U0001F600", accented = u"\u00e9";
+    return {{"u01.ini", repeat(cjk, 253)},         {"u02.ini", repeat(cjk, 254)},
+            {"u03.ini", repeat(cjk, 300)},         {"u04.ini", u"\"" + repeat(cjk, 254) + u"\""},
+            {"u05.ini", u"\"" + repeat(cjk, 252) + u"\""}, {"u06.ini", u"a" + repeat(emoji, 130)},
+            {"u07.ini", u"ab" + repeat(emoji, 130)}, {"u08.ini", u"x" + repeat(accented, 300)}};
 }
 
 std::string escaped(const std::string& bytes) {
@@ -289,7 +268,8 @@ std::string escaped(const std::string& bytes) {
 int generate(const std::string& dir) {
     for (const UnicodeFile& file : unicodeFiles()) {
         std::ofstream out(dir + "/" + file.name, std::ios::binary);
-        out << "\xff\xfe" << utf16le("[S]\r\nk=" + file.value + "\r\n");
+        out << "\xff\xfe";
+        for (const char16_t unit : u"[S]\r\nk=" + file.value + u"\r\n") out << static_cast<char>(unit & 0xFF) << static_cast<char>(unit >> 8);
         if (!out.flush()) return 1;
     }
     for (std::uint32_t i = 0; i < kFiles; ++i) {
