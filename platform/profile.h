@@ -18,9 +18,16 @@ class Profile {
 public:
     virtual ~Profile() = default;
 
+    // Room the buffer needs for each character of the capacity: no character is longer in
+    // UTF-8 (one outside the Basic Multilingual Plane takes four bytes and counts two).
+    static constexpr std::uint32_t kBytesPerCharacter = 3;
+
     // Copies the value of `key` in `section` of `file`, or `defaultValue` when the file, the
     // section or the key is missing, into `buffer` and ends it with a NUL. At most
-    // capacity - 1 bytes are copied. Returns the number of bytes copied, the NUL not counted.
+    // capacity - 1 characters are copied, counted as the desktop's wide functions count them
+    // (UTF-16 code units), never cutting one in two; `buffer` holds kBytesPerCharacter bytes
+    // for each character of the capacity. Returns the number of bytes copied, the NUL not
+    // counted.
     virtual std::uint32_t getPrivateProfileString(const std::string& section, const std::string& key,
                                                   const std::string& defaultValue, char* buffer,
                                                   std::uint32_t capacity, const std::string& file) = 0;

@@ -7,9 +7,10 @@
 #
 # ORACLE defaults to /work/shared/tools/profile-oracle/profile-oracle. Each file is asked for a
 # fixed set of names plus the section and key names found in it. Expected disagreements, which
-# are ours on purpose: a cut that would split a UTF-8 sequence (we drop the partial sequence),
-# non-ASCII text in files with a byte-order mark (the desktop answers in its ANSI code page, we
-# in UTF-8), an odd-length UTF-16 file, and files over 4 MiB. Names with non-ASCII or control
+# are ours on purpose: a long value with non-ASCII text (we cut at 254 characters, as the wide
+# functions do, where the ANSI one cuts at 254 bytes), non-ASCII text in files with a
+# byte-order mark (the desktop answers in its ANSI code page, we in UTF-8), an odd-length
+# UTF-16 file, and files over 4 MiB. Names with non-ASCII or control
 # characters are skipped (see below).
 set -euo pipefail
 corpus=${1:?usage: $0 CORPUS-DIR [ORACLE]}
@@ -23,14 +24,15 @@ cat >"$work/reader.cpp" <<'CPP'
 #include "platform/linux/posix/private_profile.h"
 int main(int argc, char** argv) {
     if (argc != 5) return 2;
-    char buffer[256];
+    char buffer[256 * tessiva::Profile::kBytesPerCharacter];
     tessiva::PosixProfile profile;
     const auto count = profile.getPrivateProfileString(argv[2], argv[3], argv[4], buffer, 255, argv[1]);
     std::printf("%u\t%.*s\n", count, static_cast<int>(count), buffer);
 }
 CPP
 g++ -std=c++20 -O1 -I"$root" -o "$work/reader" "$work/reader.cpp" "$root/platform/linux/posix/private_profile.cpp" \
-  "$root/platform/linux/posix/ini_text.cpp" "$root/platform/linux/posix/atomic_file.cpp"
+  "$root/platform/linux/posix/ini_text.cpp" "$root/platform/linux/posix/atomic_file.cpp" \
+  "$root/platform/shared/profile_characters.cpp"
 
 differences=0
 queries=0

@@ -24,6 +24,9 @@ packages=(
   # An X session started by hand has no session bus; with dbus-x11 (most desktops have it)
   # libdbus would start one for Qt: the tests check that the program starts none.
   dbus-x11
+  # A sound server for the tests (a null sink): whether the saver streams sound, on Linux and
+  # under Wine.
+  pulseaudio pulseaudio-utils
   # An X server whose screen can change its size while the saver runs (xrandr -s).
   tigervnc-standalone-server
   # Wayland: the client library, xkbcommon and the protocols' XML (layer-shell from the

@@ -9,7 +9,8 @@
 namespace tessiva {
 
 namespace {
-constexpr std::size_t kBufferBytes = 256;
+// Room for 256 characters, of which the profile may fill 254 and a NUL.
+constexpr std::size_t kBufferBytes = 256 * Profile::kBytesPerCharacter;
 constexpr std::uint32_t kCapacity = 255;
 }  // namespace
 

@@ -10,10 +10,11 @@
 
 namespace tessiva {
 
-// Reads a value the way the program always has: a 256-byte buffer of spaces, capacity 255, the
-// count taken as a 16-bit signed integer, the first `count` bytes returned (so at most 254).
-// A count above 32767 overflows that integer and raises the Overflow run-time error; a count
-// beyond the buffer gives the whole buffer.
+// Reads a value the way the program always has: a buffer of spaces with room for 256
+// characters, capacity 255, the count taken as a 16-bit signed integer, the first `count`
+// bytes returned (so at most 254 characters, in UTF-8). A count above 32767 overflows that
+// integer and raises the Overflow run-time error; a count beyond the buffer gives the whole
+// buffer.
 std::string ReadIni(Profile& profile, const std::string& file, const std::string& section, const std::string& key,
                     const std::string& defaultValue);
 

@@ -7,6 +7,9 @@
 #                                at most SECONDS; fails if it never did
 #   wait_exit PID TENTHS         waits up to TENTHS tenths of a second for the child PID to
 #                                end; sets status to its exit status, or to "running"
+#   picture_shows                the middle of the X screen is not black
+#   start_sound_server DIR       a PulseAudio with a null sink of the caller's own
+#   sound_streams                how many streams play on it
 
 passed=0
 failed=0
@@ -53,3 +56,25 @@ wait_exit() {
         sleep 0.1
     done
 }
+
+# The middle of the X screen is not black: a clip's picture is up.
+picture_shows() {
+    local size middle
+    size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
+    middle="1x1+$((${size%x*} / 2))+$((${size#*x} / 2))"
+    ! import -window root -crop "$middle" -depth 8 txt:- 2>/dev/null | grep -q '#000000'
+}
+
+# A PulseAudio of the caller's own in the folder DIR, with a null sink, and PULSE_SERVER
+# naming it; it ends with the caller's children. Fails when it doesn't answer within 10 s.
+#   start_sound_server DIR
+start_sound_server() {
+    mkdir -p -m 700 "$1"
+    HOME="$1" XDG_RUNTIME_DIR="$1" env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+      --use-pid-file=no --disable-shm=yes --load="module-native-protocol-unix socket=$1/native auth-anonymous=1" \
+      --load="module-null-sink sink_name=quiet" >"$1/log" 2>&1 &
+    export PULSE_SERVER="unix:$1/native"
+    wait_for 10 pactl info >/dev/null 2>&1
+}
+# How many streams play on that server.
+sound_streams() { pactl list short sink-inputs 2>/dev/null | grep -c .; }

@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
 #include "platform/shared/form_rules.h"
+#include "platform/shared/profile_characters.h"
 
 namespace tessiva::fakes {
 
@@ -235,7 +236,7 @@ public:
         if (auto f = files.find(file); f != files.end()) {
             if (auto v = f->second.find(section + "/" + key); v != f->second.end()) value = v->second;
         }
-        if (value.size() > capacity - 1) value.resize(capacity - 1);
+        value.resize(profile_characters::bytesWithin(value, capacity - 1));
         value.copy(buffer, value.size());
         buffer[value.size()] = '\0';
         return static_cast<std::uint32_t>(value.size());

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the INI text model as a settings file. Every read keeps the buffer
-// contract (fewer bytes than the capacity, NUL-terminated at the count, nothing written past
-// it), and an entry set into the file reads back as it was set.
+// contract (no more characters than the capacity allows, NUL-terminated at the count, nothing
+// written past it), and an entry set into the file reads back as it was set.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "platform/linux/posix/ini_text.h"
+#include "platform/profile.h"
+#include "platform/shared/profile_characters.h"
 
 namespace {
 
@@ -17,12 +19,12 @@ constexpr std::uint32_t kCapacity = 255;
 // The value of section/key in `raw`, or nothing when the file has no such entry; aborts when
 // the read breaks the buffer contract.
 bool read(const std::string& raw, std::string_view section, std::string_view key, std::string& value) {
-    char buffer[kCapacity + 1];
+    char buffer[kCapacity * tessiva::Profile::kBytesPerCharacter + 1];
     std::memset(buffer, '#', sizeof buffer);
     std::uint32_t count = 0;
     const bool found = tessiva::ini::readValue(raw, section, key, buffer, kCapacity, count);
     if (!found) count = tessiva::ini::readDefault("\"default\"", buffer, kCapacity);
-    if (count >= kCapacity || buffer[count] != '\0') std::abort();
+    if (buffer[count] != '\0' || tessiva::profile_characters::count({buffer, count}) >= kCapacity) std::abort();
     for (std::size_t i = count + 1; i < sizeof buffer; ++i) {
         if (buffer[i] != '#') std::abort();
     }

@@ -2,6 +2,7 @@
 // and real input (through xdotool, as a user's devices would deliver it) ends it.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -220,6 +221,49 @@ TEST_F(Saver, ARunTimeErrorReportStaysUpUntilDismissedWhateverTheMouseDoes) {
     const auto status = program.waitForExit(3000ms);
     ASSERT_TRUE(status.has_value()) << "still running after the report was dismissed";
     EXPECT_EQ(*status, 1);
+}
+
+// A window of another client that takes the keyboard (as a new window does under a window
+// manager) would get what is typed while the saver, on top, hides it: the saver ends.
+TEST_F(Saver, AnotherClientTakingTheKeyboardEndsItAndGetsWhatIsTypedNext) {
+    const unsigned long window = startWith(quadrantClip());
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms));
+    Display* d = x.display();
+    const unsigned long intruder = x.createHost(200, 100, 0xffffff);
+    XSelectInput(d, intruder, KeyPressMask);
+    XSetInputFocus(d, intruder, RevertToParent, CurrentTime);
+    XSync(d, False);
+    const auto status = program.waitForExit(3000ms);
+    ASSERT_TRUE(status.has_value()) << "the saver still runs over a window that has the keyboard";
+    EXPECT_EQ(*status, 0);
+    ASSERT_EQ(std::system("xdotool key a"), 0);
+    XEvent event;
+    EXPECT_TRUE(XSession::waitUntil([&] { return XCheckWindowEvent(d, intruder, KeyPressMask, &event) == True; }, 2000ms));
+    x.destroy(intruder);
+}
+
+// Grabs of other clients (a screenshot tool's pointer, a window manager's key binding) take
+// no window's place, and the focus on one of the saver's own windows (a black cover) is
+// still the saver's.
+TEST_F(Saver, GrabsOfOtherClientsAndFocusOnItsOwnWindowsLeaveItRunning) {
+    const unsigned long window = startWith(quadrantClip());
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms));
+    Display* d = x.display();
+    ASSERT_EQ(XGrabPointer(d, x.root(), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+              GrabSuccess);
+    ASSERT_EQ(XGrabKeyboard(d, x.root(), False, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+    XSync(d, False);
+    EXPECT_FALSE(program.waitForExit(700ms).has_value()) << "another client's grab ended the saver";
+    XUngrabKeyboard(d, CurrentTime);
+    XUngrabPointer(d, CurrentTime);
+    XSync(d, False);
+    for (const unsigned long own : x.viewableWindowsOf(program.pid())) {
+        if (own == window) continue;
+        XSetInputFocus(d, own, RevertToParent, CurrentTime);
+        XSync(d, False);
+        EXPECT_FALSE(program.waitForExit(700ms).has_value()) << "the focus on the saver's own window ended it";
+    }
+    expectEndsOn("xdotool key a");
 }
 
 TEST_F(Saver, AWindowClosedByTheWindowManagerEndsQuietly) {

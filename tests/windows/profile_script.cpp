@@ -8,9 +8,11 @@
 //                                 Wine), one answer per line on stdout
 //   profile_script compare A B    compares two outputs, ignoring CR; names the first differences
 //
-// The corpus is ASCII: text the two sides may answer differently on purpose (a cut inside a
-// UTF-8 sequence, byte-order marks, files beyond our 4 MiB limit) stays out of it, and so do
-// line breaks in written names and values, which we refuse and the desktop writes as they are.
+// The corpus is ASCII, and a few Unicode (UTF-16) files with long values in other scripts,
+// where both sides count a value's 254 characters alike (UTF-16 code units, a character
+// outside the BMP never split). Text the two sides may answer differently on purpose (ANSI
+// files outside ASCII, files beyond our 4 MiB limit) stays out of it, and so do line breaks
+// in written names and values, which we refuse and the desktop writes as they are.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -227,6 +229,25 @@ CorpusFile makeFile(std::uint32_t index) {
     return file;
 }
 
+// Unicode files: a UTF-16LE byte-order mark, then "[S]" with one entry k=VALUE, VALUE made of
+// a prefix and a character repeated around the cut at 254 characters.
+struct UnicodeFile {
+    std::string name;
+    std::u16string value;
+};
+std::vector<UnicodeFile> unicodeFiles() {
+    const auto repeat = [](const std::u16string& text, int n) {
+        std::u16string out;
+        for (int i = 0; i < n; ++i) out += text;
+        return out;
+    };
+    const std::u16string cjk = u"\u4e00", emoji = u"\U0001F600", accented = u"\u00e9";
+    return {{"u01.ini", repeat(cjk, 253)},         {"u02.ini", repeat(cjk, 254)},
+            {"u03.ini", repeat(cjk, 300)},         {"u04.ini", u"\"" + repeat(cjk, 254) + u"\""},
+            {"u05.ini", u"\"" + repeat(cjk, 252) + u"\""}, {"u06.ini", u"a" + repeat(emoji, 130)},
+            {"u07.ini", u"ab" + repeat(emoji, 130)}, {"u08.ini", u"x" + repeat(accented, 300)}};
+}
+
 std::string escaped(const std::string& bytes) {
     std::string out = "\"";
     for (const char c : bytes) {
@@ -245,6 +266,12 @@ std::string escaped(const std::string& bytes) {
 }
 
 int generate(const std::string& dir) {
+    for (const UnicodeFile& file : unicodeFiles()) {
+        std::ofstream out(dir + "/" + file.name, std::ios::binary);
+        out << "\xff\xfe";
+        for (const char16_t unit : u"[S]\r\nk=" + file.value + u"\r\n") out << static_cast<char>(unit & 0xFF) << static_cast<char>(unit >> 8);
+        if (!out.flush()) return 1;
+    }
     for (std::uint32_t i = 0; i < kFiles; ++i) {
         const CorpusFile file = makeFile(i);
         std::ofstream out(dir + "/" + file.name, std::ios::binary);
@@ -260,7 +287,7 @@ int generate(const std::string& dir) {
 int run(const std::string& dir) {
     PlatformProfile profile;
     std::string out;
-    std::vector<char> buffer(512);
+    std::vector<char> buffer(512 * tessiva::Profile::kBytesPerCharacter);
     const auto read = [&](const std::string& name, const std::string& path, const Query& q) {
         const std::uint32_t count = profile.getPrivateProfileString(q.section, q.key, q.defaultValue, buffer.data(),
                                                                     q.capacity, path);
@@ -273,6 +300,9 @@ int run(const std::string& dir) {
         out += name + " put " + escaped(w.section) + " " + escaped(w.key) + " " + escaped(w.value) + " -> " +
                (ok ? "ok" : "failed") + "\n";
     };
+    for (const UnicodeFile& file : unicodeFiles()) {
+        for (const std::uint32_t capacity : {255u, 64u, 2u}) read(file.name, dir + "\\" + file.name, {"S", "k", "D", capacity});
+    }
     for (std::uint32_t i = 0; i < kFiles; ++i) {
         const CorpusFile file = makeFile(i);
         const std::string path = dir + "\\" + file.name;

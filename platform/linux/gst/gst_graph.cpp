@@ -108,6 +108,7 @@ void GstGraph::drop() {
     m_tracker.reset(-1.0);
     m_playing = false;
     m_failed = false;
+    m_pathChangePending = false;
     m_seekAfterRestart.reset();
 }
 
@@ -117,6 +118,7 @@ Status GstGraph::run() {
     return empty_graph::control(holdsClip(), [&] {
         pump();
         m_playing = true;
+        if (Status changed = changePathNow(); !changed.ok()) return changed;
         // Held still where every pass rewinds to (the loop runs the graph after each rewind):
         // running on from there is standing there.
         if (m_tracker.held()) return Status::success();
@@ -196,7 +198,32 @@ void GstGraph::handle(GstMessage* message) {
 
 // ---- BasicAudio ----
 
-Status GstGraph::putVolume(std::int32_t volume) { return m_audio.putVolume(volume); }
+Status GstGraph::putVolume(std::int32_t volume) {
+    if (Status taken = m_audio.putVolume(volume); !taken.ok()) return taken;
+    // Sound that needs the balance's filter needs a fresh playbin, as the balance does.
+    if (m_audio.filterDue()) return reopen();
+    if (!m_audio.pathDue()) return Status::success();
+    m_audio.switchPath();
+    // Playsink changes its sound path when data next flows: at the next seek, or at the
+    // flush that run() makes for it where the clip stands.
+    m_pathChangePending = true;
+    return m_playing ? changePathNow() : Status::success();
+}
+
+// A flush where the clip stands, so that a new sound sink prerolls with the picture and the
+// sound plays from there, none of it lost to a sink that joins a running pipeline late. The
+// picture stays up through the flush. A clip that has ended, failed or is held changes its
+// path on the rewind that starts it again.
+Status GstGraph::changePathNow() {
+    if (!m_pathChangePending) return Status::success();
+    m_pathChangePending = false;
+    if (!m_pipeline || m_failed || m_tracker.hasEnded() || m_tracker.held() || m_tracker.seeking()) {
+        return Status::success();
+    }
+    double position = 0.0;
+    (void)getCurrentPosition(position);
+    return seek(position) ? Status::success() : Status::failure("GStreamer: cannot change the sound path");
+}
 
 Status GstGraph::putBalance(std::int32_t balance) {
     if (Status taken = m_audio.putBalance(balance); !taken.ok()) return taken;
@@ -363,6 +390,7 @@ Status GstGraph::putCurrentPosition(double seconds) {
 }
 
 bool GstGraph::seek(double seconds) {
+    m_pathChangePending = false;  // data flows again from here: playsink takes the new path
     const auto target = static_cast<gint64>(std::llround(seconds * kNanosecondsPerSecond));
     // Flushing, so the new position shows at once; accurate, so it is the one asked for. The
     // sink keeps the last frame up meanwhile.

@@ -25,6 +25,11 @@
 // - playbin takes an audio filter only while stopped (NULL): a balance that leaves the centre
 //   after the clip is open reopens the clip where it stood, the video window included (the
 //   sound side and its facts are in playbin_audio.h).
+// - A graph is silent until given a volume above silence, and silence is no sound path: no
+//   sound sink, no device. A volume that crosses the silent level on an open clip gives it
+//   its sound path or takes it away, through a flushing seek where the clip stands: at once
+//   while it runs, else when it is next run, so that the clip's first picture doesn't wait
+//   for it.
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +97,7 @@ private:
     Status placeVideo(PixelRect request);
     // The clip again, where it stood and as it ran, with the pipeline made afresh.
     Status reopen();
+    Status changePathNow();
     void queryDuration();
     bool queryPosition(GstElement* element, gint64& position);
     bool seek(double seconds);
@@ -117,6 +123,7 @@ private:
     gint64 m_windowPolledAt = 0;  // g_get_monotonic_time() of the last look at the window
     bool m_playing = false;  // what run/stop asked for
     bool m_failed = false;   // the pipeline reported an error after it had prerolled
+    bool m_pathChangePending = false;  // the sound path changed, and no data has flowed since
     std::optional<double> m_seekAfterRestart;
 };
 

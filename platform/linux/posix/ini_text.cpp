@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shared/profile_characters.h"
+
 namespace tessiva::ini {
 namespace {
 
@@ -44,10 +46,11 @@ std::size_t utf8SequenceLength(char c) {
 }
 
 // Copies a value the way the desktop does: one pair of matching quotes comes off, at most
-// capacity - 1 bytes are kept, NUL-terminated. When the closing quote fits the buffer it is
-// dropped by shortening the copy by one, so a quoted value exactly one byte too long for the
-// buffer loses its last character as well (the desktop answers 253 bytes there, and so do we).
-// Our addition: a cut never leaves a partial UTF-8 sequence at the end.
+// capacity - 1 characters are kept (counted as profile_characters.h says), NUL-terminated.
+// When the closing quote fits the buffer it is dropped by shortening the copy by one, so a
+// quoted value exactly one character too long for the buffer loses its last character as
+// well (the desktop answers 253 characters there, and so do we). The buffer holds
+// Profile::kBytesPerCharacter bytes for each character of the capacity.
 std::uint32_t copyEntry(std::string_view value, char* buffer, std::uint32_t capacity) {
     if (buffer == nullptr || capacity == 0) return 0;
     bool quoted = false;
@@ -55,20 +58,13 @@ std::uint32_t copyEntry(std::string_view value, char* buffer, std::uint32_t capa
         quoted = true;
         value.remove_prefix(1);
     }
-    std::size_t count = std::min<std::size_t>(value.size(), capacity - 1);
-    if (quoted && capacity >= value.size() && count > 0) --count;
-    if (count < value.size() && isContinuationByte(value[count])) {
-        std::size_t start = count;
-        while (start > 0 && count - start < 3 && isContinuationByte(value[start - 1])) --start;
-        if (start > 0) {
-            const std::size_t lead = start - 1;
-            const std::size_t length = utf8SequenceLength(value[lead]);
-            if (length != 0 && lead + length > count) count = lead;
-        }
-    }
-    std::memcpy(buffer, value.data(), count);
-    buffer[count] = '\0';
-    return static_cast<std::uint32_t>(count);
+    const std::uint32_t length = profile_characters::count(value);
+    std::uint32_t count = std::min(length, capacity - 1);
+    if (quoted && capacity >= length && count > 0) --count;
+    const std::size_t bytes = profile_characters::bytesWithin(value, count);
+    std::memcpy(buffer, value.data(), bytes);
+    buffer[bytes] = '\0';
+    return static_cast<std::uint32_t>(bytes);
 }
 
 // The desktop strips trailing spaces (only spaces) from the default before using it, but

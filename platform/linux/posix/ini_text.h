@@ -3,7 +3,8 @@
 // entries, and how an entry is set in them. Pure: bytes in, bytes or a copied value out, no
 // file system, so it can be tested and fuzzed on its own. Every rule follows what the
 // desktop's GetPrivateProfileStringA answers, with one deliberate difference: text is UTF-8,
-// so a value cut at the capacity never ends in a partial UTF-8 sequence. Files with a UTF-16
+// and a value is cut at the capacity in characters (platform/shared/profile_characters.h), as
+// the desktop's wide functions cut it, never inside a character. Files with a UTF-16
 // byte-order mark are read and written as UTF-16. Any thread; throws only std::bad_alloc.
 #include <cstdint>
 #include <string>
@@ -16,8 +17,9 @@ std::string_view untilNul(std::string_view text);
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Copies the value of `key` in `section` of the file `raw` into `buffer` as the desktop does
-// (at most capacity - 1 bytes, NUL-terminated) and sets `count`; false when the file holds no
-// such entry with a value, and the caller answers the default.
+// (at most capacity - 1 characters, NUL-terminated; the buffer holds Profile::kBytesPerCharacter
+// bytes a character) and sets `count` to the bytes copied; false when the file holds no such entry
+// with a value, and the caller answers the default.
 bool readValue(std::string raw, std::string_view section, std::string_view key, char* buffer, std::uint32_t capacity,
                std::uint32_t& count);
 // Copies the default the way the desktop does: trailing spaces come off, but never the first

@@ -21,8 +21,9 @@
 //   the user cannot write is never replaced.
 //
 // Reads follow what the desktop's GetPrivateProfileStringA answers, with one deliberate
-// difference: text is UTF-8, so a value cut at the capacity never ends in a partial UTF-8
-// sequence. Files with a UTF-16 byte-order mark are read (and written) as UTF-16.
+// difference: text is UTF-8, and the capacity counts characters, as the desktop's wide
+// functions count them (platform/shared/profile_characters.h), so a value is never cut inside
+// a character. Files with a UTF-16 byte-order mark are read (and written) as UTF-16.
 //
 // Stateless; any thread may call it, but two concurrent writers of one file may lose one
 // update. Never throws: a read falls back to the default, a write returns a failing Status

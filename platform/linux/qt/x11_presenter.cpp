@@ -76,6 +76,7 @@ std::vector<PixelRect> X11Presenter::monitors() const {
 Status X11Presenter::coverOtherMonitors(QtFormWindow& window) {
     m_saver = &window;
     followScreen();
+    watchFocus(window);
     m_picture.lookFrom(window);
     dropCovers();
     const QScreen* primary = QGuiApplication::primaryScreen();
@@ -103,6 +104,16 @@ void X11Presenter::dropCovers() {
         if (cover != nullptr) cover->deleteLater();
     }
     m_covers.clear();
+}
+
+// Only the saver asks for covers, so only the saver watches its focus.
+void X11Presenter::watchFocus(QtFormWindow& window) {
+    if (m_focusNotifier != nullptr || !topLevel(window)) return;
+    if (!m_focusWatch.open() || !m_focusWatch.watchFocus(static_cast<unsigned long>(window.winId()))) return;
+    m_focusNotifier = std::make_unique<QSocketNotifier>(m_focusWatch.fd(), QSocketNotifier::Read);
+    QObject::connect(m_focusNotifier.get(), &QSocketNotifier::activated, m_focusNotifier.get(), [this] {
+        if (m_focusWatch.focusTakenByOther() && m_saver != nullptr) m_saver->host().forms().endProgram();
+    });
 }
 
 // From the first covers on, the window covers the screen again whenever it changes: Qt hears

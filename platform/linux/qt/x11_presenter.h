@@ -2,7 +2,10 @@
 // Form1's window on X11: Qt's own window, placed where the window manager put it, made
 // full-screen when the program sizes a frameless window to the whole primary screen, with
 // black covers over the other monitors (cover_plan.h says which) that follow the desktop
-// when its screen or monitors change. Questions Qt can't answer (the native child under a
+// when its screen or monitors change. The saver ends when a window of another client takes
+// the keyboard focus from it: with a window manager such a window gets the keys while the
+// saver, on top, hides it (measured with openbox); a grab of the keyboard or the pointer by
+// another client doesn't end it. Questions Qt can't answer (the native child under a
 // point, the monitors RandR lists, where a shown window went) go through our own X
 // connection. Interface thread.
 #include <QPointer>
@@ -38,6 +41,7 @@ private:
     std::vector<PixelRect> monitors() const;
     void dropCovers();
     void followScreen();
+    void watchFocus(QtFormWindow& window);
 
     XConnection& m_x11;
     QtFormWindow* m_saver = nullptr;  // the window that asked for covers
@@ -47,6 +51,10 @@ private:
     XConnection m_screenWatch;
     QTimer m_screenSettled;
     std::unique_ptr<QSocketNotifier> m_screenNotifier;
+    // The saver's keyboard focus, on a connection of its own: another client's window that
+    // takes it ends the saver, as losing the foreground ends one on Windows.
+    XConnection m_focusWatch;
+    std::unique_ptr<QSocketNotifier> m_focusNotifier;
     SaverPicture m_picture;
 };
 

@@ -11,6 +11,12 @@
 //   on it; selecting it on an id that names no window raises BadWindow, which tells us the
 //   host is already gone.
 // - Window geometry from the server is in device pixels.
+// - FocusChangeMask may be selected by any number of clients on one window. A FocusOut comes
+//   with mode NotifyNormal for a real change of focus, and NotifyGrab or NotifyWhileGrabbed
+//   while another client grabs the keyboard (a window manager's key binding, a locker); by
+//   then XGetInputFocus answers where the focus went.
+// - A window's id carries the creating client's bits outside the connection's resource mask,
+//   the same mask for every client of one server.
 // - RandR 1.5 monitors are what desktops call monitors, virtual ones (xrandr --setmonitor)
 //   included; an output's CRTC alone can hold several.
 // - A new screen size (xrandr -s) sends RRScreenChangeNotify; adding or removing a monitor
@@ -62,6 +68,12 @@ public:
     // Reads pending events; true once the watched window has been destroyed.
     bool watchedWindowDestroyed();
 
+    // Starts watching `window` for losing the keyboard focus; false when it names no window.
+    bool watchFocus(unsigned long window);
+    // Reads pending events; true once the focus went from the watched window, in a change of
+    // focus and not a grab, to a window of another client that isn't inside the watched one.
+    bool focusTakenByOther();
+
     // Starts watching the screen for a change of its size or of its monitors; false without
     // RandR. A connection of its own keeps these events from being read by other queries.
     bool watchScreen();
@@ -70,12 +82,15 @@ public:
 
 private:
     void readEvents();
+    bool ours(unsigned long window);
 
     Display* m_display = nullptr;
     unsigned long m_watched = 0;
     bool m_destroyed = false;
     int m_randrEvents = -1;
     bool m_screenChanged = false;
+    unsigned long m_focusWatched = 0;
+    bool m_focusTaken = false;
 };
 
 }  // namespace tessiva

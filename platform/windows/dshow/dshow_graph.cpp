@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <utility>
+#include <vector>
 
 #include "platform/windows/dshow/hresult_status.h"
 #include "platform/shared/empty_graph.h"
@@ -63,6 +64,56 @@ bool anyPinConnected(IBaseFilter* filter) {
         if (SUCCEEDED(pin->ConnectedTo(peer.put()))) return true;
     }
     return false;
+}
+
+ComRef<IBaseFilter> ownerOf(IPin* pin) {
+    PIN_INFO info{};
+    if (FAILED(pin->QueryPinInfo(&info))) return {};
+    return ComRef<IBaseFilter>(info.pFilter);  // QueryPinInfo counted the reference
+}
+
+struct PinCount {
+    int in = 0;
+    int out = 0;
+};
+
+PinCount pinsOf(IBaseFilter* filter) {
+    PinCount count;
+    ComRef<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.put()))) return count;
+    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+        PIN_DIRECTION direction = PINDIR_INPUT;
+        if (SUCCEEDED(pin->QueryDirection(&direction))) ++(direction == PINDIR_INPUT ? count.in : count.out);
+    }
+    return count;
+}
+
+// The first input pin of `filter` that is connected, and the output pin it is connected to.
+bool connectedInput(IBaseFilter* filter, ComRef<IPin>& input, ComRef<IPin>& upstream) {
+    ComRef<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.put()))) return false;
+    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+        PIN_DIRECTION direction = PINDIR_OUTPUT;
+        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) continue;
+        if (SUCCEEDED(pin->ConnectedTo(upstream.put()))) {
+            input = std::move(pin);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A filter that plays sound: no output pin, and an input that takes audio.
+bool rendersSound(IBaseFilter* filter) {
+    if (pinsOf(filter).out != 0) return false;
+    ComRef<IPin> input, upstream;
+    if (!connectedInput(filter, input, upstream)) return false;
+    AM_MEDIA_TYPE type{};
+    if (FAILED(input->ConnectionMediaType(&type))) return false;
+    const bool audio = IsEqualGUID(type.majortype, MEDIATYPE_Audio);
+    CoTaskMemFree(type.pbFormat);
+    if (type.pUnk != nullptr) type.pUnk->Release();
+    return audio;
 }
 
 // One face of the graph, asked for once and kept.
@@ -185,6 +236,12 @@ Status DShowGraph::putVolume(std::int32_t volume) {
     IBasicAudio* sound = nullptr;
     Status status = audio(sound);
     if (!status.ok()) return status;
+    if (volume < kSilentVolume || volume > 0) {
+        return statusOf(E_INVALIDARG, "put_Volume(" + std::to_string(volume) + ")");
+    }
+    if (volume == kSilentVolume) return takeSoundPathOut();
+    status = putSoundPathBack();
+    if (!status.ok()) return status;
     return statusOf(sound->put_Volume(volume), "put_Volume(" + std::to_string(volume) + ")");
 }
 
@@ -192,7 +249,71 @@ Status DShowGraph::putBalance(std::int32_t balance) {
     IBasicAudio* sound = nullptr;
     Status status = audio(sound);
     if (!status.ok()) return status;
+    if (!m_soundCut.empty()) return Status::success();  // nothing plays to be balanced
     return statusOf(sound->put_Balance(balance), "put_Balance(" + std::to_string(balance) + ")");
+}
+
+// Filters join or leave a graph only while it is stopped: stopped for `change`, then back to
+// what it was doing.
+Status DShowGraph::whileStopped(const std::function<Status(IGraphBuilder*)>& change) {
+    ComRef<IGraphBuilder> graph;
+    HRESULT hr = m_control->QueryInterface(IID_IGraphBuilder, graph.putVoid());
+    if (FAILED(hr)) return statusOf(hr, "the graph offers no IGraphBuilder");
+    OAFilterState state = State_Stopped;
+    if (FAILED(m_control->GetState(0, &state))) state = State_Running;  // still changing: treat it as running
+    if (state != State_Stopped) m_control->Stop();
+    Status changed = change(graph.get());
+    if (state == State_Running) hr = m_control->Run();
+    else if (state == State_Paused) hr = m_control->Pause();
+    else hr = S_OK;
+    if (!changed.ok()) return changed;
+    return statusOf(hr, "cannot restart the graph");
+}
+
+Status DShowGraph::takeSoundPathOut() {
+    return whileStopped([&](IGraphBuilder* graph) {
+        std::vector<ComRef<IBaseFilter>> renderers;
+        ComRef<IEnumFilters> filters;
+        HRESULT hr = graph->EnumFilters(filters.put());
+        if (FAILED(hr)) return statusOf(hr, "cannot list the graph's filters");
+        for (ComRef<IBaseFilter> filter; filters->Next(1, filter.put(), nullptr) == S_OK;) {
+            if (rendersSound(filter.get())) renderers.push_back(std::move(filter));
+        }
+        // Each renderer goes, and upstream of it each filter that only fed it (the decoder),
+        // up to the pin that has other work (the splitter's sound output): it stays
+        // unconnected, and its stream goes nowhere.
+        for (ComRef<IBaseFilter>& renderer : renderers) {
+            ComRef<IBaseFilter> current = std::move(renderer);
+            for (;;) {
+                ComRef<IPin> input, upstream;
+                const bool fed = connectedInput(current.get(), input, upstream);
+                ComRef<IBaseFilter> feeder = fed ? ownerOf(upstream.get()) : ComRef<IBaseFilter>();
+                hr = graph->RemoveFilter(current.get());
+                if (FAILED(hr)) return statusOf(hr, "cannot take the sound renderer out of the graph");
+                if (!feeder) break;
+                const PinCount pins = pinsOf(feeder.get());
+                if (pins.in != 1 || pins.out != 1) {
+                    m_soundCut.push_back(std::move(upstream));
+                    break;
+                }
+                current = std::move(feeder);
+            }
+        }
+        return Status::success();
+    });
+}
+
+Status DShowGraph::putSoundPathBack() {
+    if (m_soundCut.empty()) return Status::success();
+    return whileStopped([&](IGraphBuilder* graph) {
+        std::vector<ComRef<IPin>> cut = std::move(m_soundCut);
+        m_soundCut.clear();
+        for (ComRef<IPin>& pin : cut) {
+            const HRESULT hr = graph->Render(pin.get());
+            if (FAILED(hr)) return statusOf(hr, "cannot render the sound again");
+        }
+        return Status::success();
+    });
 }
 
 // ---- VideoWindow ----

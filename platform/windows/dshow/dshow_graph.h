@@ -36,6 +36,13 @@
 //   posts them there.
 // - Wine answers put_FullScreenMode and put_Volume with E_NOTIMPL, and get_Duration with
 //   E_NOTIMPL on a graph that holds no clip.
+// - Silence (put_Volume's -10000) is no sound path here: a muted audio renderer still streams
+//   to the device, and Windows counts an open audio stream as a reason to stay awake. The
+//   layer takes the audio renderer and the decoder that fed only it out of the graph, which
+//   works only while the graph is stopped (VFW_E_NOT_STOPPED otherwise), so a running graph
+//   stops for the change and runs again. A splitter's output pin left unconnected delivers
+//   nothing; IGraphBuilder::Render on it builds the sound path again for a level above
+//   silence.
 // - IMediaEvent::GetEventHandle answers a manual-reset event that is signalled while events
 //   wait in the graph's queue; the graph owns it. GetEvent with a timeout of 0 reads one
 //   without waiting, and FreeEventParams lets go of its parameters.
@@ -43,6 +50,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/windows/com/com_ref.h"
 #include "platform/media.h"
@@ -55,6 +63,8 @@ struct IBasicAudio;
 struct IVideoWindow;
 struct IMediaPosition;
 struct IMediaEvent;
+struct IGraphBuilder;
+struct IPin;
 
 namespace tessiva {
 
@@ -107,6 +117,9 @@ private:
     };
 
     Status audio(IBasicAudio*& out);
+    Status whileStopped(const std::function<Status(IGraphBuilder*)>& change);
+    Status takeSoundPathOut();
+    Status putSoundPathBack();
     Status window(IVideoWindow*& out);
     Status position(IMediaPosition*& out);
     Status request(const PixelRect& request);
@@ -124,6 +137,10 @@ private:
     std::function<void(void*, bool)> m_wakeOn;
     void* m_eventHandle = nullptr;
     ComRef<IBasicAudio> m_audio;
+    // Silence is no sound path: the output pins whose sound renderer (and decoder) the layer
+    // took out, to render again when a level above silence comes.
+    std::vector<ComRef<IPin>> m_soundCut;
+    static constexpr std::int32_t kSilentVolume = -10000;
     ComRef<IVideoWindow> m_window;
     ComRef<IMediaPosition> m_position;
     bool m_holdsClip = false;  // a RenderFile has succeeded

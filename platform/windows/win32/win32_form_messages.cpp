@@ -154,6 +154,17 @@ LRESULT Win32FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_MOUSEMOVE: routeInput(m_hwnd, message, wParam, lParam); return 0;
+    case WM_ACTIVATEAPP:
+        // Windows' own savers end when another program takes the foreground from them:
+        // whatever took it would get the keys typed at a screen that hides it. Only the saver
+        // over the screen (the window that covers the monitors), and only once it has had the
+        // foreground; activation among the program's own windows sends no WM_ACTIVATEAPP.
+        if (wParam != FALSE) {
+            m_hadForeground = true;
+        } else if (m_followsScreen && m_hadForeground) {
+            m_forms.endProgram();
+        }
+        break;
     case WM_DISPLAYCHANGE:
         // A new screen size or a monitor more or less. Windows may send several in a row:
         // the window follows once they have settled.

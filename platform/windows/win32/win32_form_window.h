@@ -15,6 +15,8 @@
 //   that its host has gone.
 // - Keys over DirectShow's video window come as the WM_KEYDOWN it posts to its message
 //   drain (this window); TranslateMessage in our loop makes the WM_CHAR from it.
+// - WM_ACTIVATEAPP comes with wParam FALSE when a window of another thread becomes the
+//   active one, never for a change among the thread's own windows.
 // - EnumDisplayMonitors lists every monitor in virtual-screen coordinates, where the primary
 //   monitor's corner is 0, 0. A window that answers WM_MOUSEACTIVATE with MA_NOACTIVATE
 //   still gets the click, and the active window stays active.
@@ -100,6 +102,8 @@ private:
     bool m_destroyed = false;
     // The saver's window covers the screen again whenever the display changes.
     bool m_followsScreen = false;
+    // It has been the foreground program's window: losing that later ends the saver.
+    bool m_hadForeground = false;
 };
 
 }  // namespace tessiva

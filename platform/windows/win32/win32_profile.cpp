@@ -14,18 +14,17 @@ std::uint32_t Win32Profile::getPrivateProfileString(const std::string& section, 
                                                     const std::string& defaultValue, char* buffer,
                                                     std::uint32_t capacity, const std::string& file) {
     if (capacity == 0) return 0;
-    // The answer comes in UTF-16 and goes back as UTF-8, which may be longer: read into a
-    // buffer of our own and cut the UTF-8 text to the caller's room, between characters.
+    // The wide function counts characters as the seam does (UTF-16 code units), so its cut is
+    // the one the caller asked for; the caller's buffer has room for that many in UTF-8.
     std::vector<wchar_t> wide(capacity, L'\0');
     const DWORD count = GetPrivateProfileStringW(win32::wideFromUtf8(section).c_str(), win32::wideFromUtf8(key).c_str(),
                                                  win32::wideFromUtf8(defaultValue).c_str(), wide.data(), capacity,
                                                  win32::wideFromUtf8(file).c_str());
-    std::string value = win32::utf8FromWide(std::wstring_view(wide.data(), std::min<std::size_t>(count, capacity - 1)));
-    if (value.size() > capacity - 1) {
-        std::size_t end = capacity - 1;
-        while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
-        value.resize(end);
-    }
+    std::size_t units = std::min<std::size_t>(count, capacity - 1);
+    // A character outside the BMP that fitted only by half is left out whole, as the other
+    // desktops' reader leaves it out.
+    if (units > 0 && IS_HIGH_SURROGATE(wide[units - 1])) --units;
+    const std::string value = win32::utf8FromWide(std::wstring_view(wide.data(), units));
     std::copy(value.begin(), value.end(), buffer);
     buffer[value.size()] = '\0';
     return static_cast<std::uint32_t>(value.size());

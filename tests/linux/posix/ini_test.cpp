@@ -35,7 +35,7 @@ TEST(ReadIni, HandsTheProfileASpaceFilledBufferAndItsArguments) {
     ScriptedProfile profile;
     EXPECT_CALL(profile, getPrivateProfileString("Section", "Key", "Default", _, 255u, "C:\\x\\Tessiva.ini"))
         .WillOnce([](auto&, auto&, auto&, char* buffer, std::uint32_t, auto&) {
-            EXPECT_EQ(std::string(buffer, 256), std::string(256, ' '));
+            EXPECT_EQ(std::string(buffer, 768), std::string(768, ' '));  // room for 256 characters
             std::memcpy(buffer, "abc", 4);
             return 3u;
         });
@@ -50,8 +50,8 @@ TEST(ReadIni, TakesTheFirstCountBytesOfTheBuffer) {
         {0, ""},
         {3, "abc"},
         {6, "abc\0  "s},             // past the NUL are the spaces the buffer started with
-        {300, "abc\0"s + std::string(252, ' ')},  // no more than the buffer holds
-        {32767, "abc\0"s + std::string(252, ' ')},
+        {300, "abc\0"s + std::string(296, ' ')},
+        {32767, "abc\0"s + std::string(764, ' ')},  // no more than the buffer holds
     };
     for (const auto& row : rows) {
         ScriptedProfile profile;
@@ -99,6 +99,11 @@ TEST(IniRoundTrip, ThroughThePosixProfile) {
     EXPECT_EQ(ReadIni(profile, file, "tessiva", "folder", "x"), "line one  line two");
     ASSERT_TRUE(WriteIni(profile, file, "Tessiva", "Folder", std::string(300, 'v')).ok());
     EXPECT_EQ(ReadIni(profile, file, "Tessiva", "Folder", "x"), std::string(254, 'v'));
+    // 254 characters, not bytes: a CJK folder name three times as long in UTF-8 comes whole.
+    std::string cjk;
+    for (int i = 0; i < 254; ++i) cjk += "\xe4\xb8\x80";
+    ASSERT_TRUE(WriteIni(profile, file, "Tessiva", "Folder", cjk + "\xe4\xb8\x80").ok());
+    EXPECT_EQ(ReadIni(profile, file, "Tessiva", "Folder", "x"), cjk);
 
     std::filesystem::remove_all(pattern);
     std::filesystem::create_directories(pattern + "/Tessiva.ini");

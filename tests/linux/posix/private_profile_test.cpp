@@ -71,10 +71,10 @@ struct Answer {
 // written past it.
 Answer read(const std::string& file, const std::string& section, const std::string& key,
             const std::string& defaultValue = "D", std::uint32_t capacity = 255) {
-    std::string buffer(capacity + 16, '#');
+    std::string buffer(capacity * Profile::kBytesPerCharacter + 16, '#');
     PosixProfile profile;
     const std::uint32_t count = profile.getPrivateProfileString(section, key, defaultValue, buffer.data(), capacity, file);
-    EXPECT_LT(count, std::max<std::uint32_t>(capacity, 1));
+    EXPECT_LT(count, std::max<std::uint32_t>(capacity * Profile::kBytesPerCharacter, 1));
     if (capacity > 0) {
         EXPECT_EQ(buffer[count], '\0');
     }
@@ -205,14 +205,17 @@ TEST(ProfileRead, CutsLongValuesLikeTheDesktop) {
         {a253, a253},
         {'"' + a252 + '"', a252},
         {'"' + a253 + '"', a253},
-        {'"' + a254 + '"', a253},  // the desktop's quirk: the cut quote takes one more byte along
+        {'"' + a254 + '"', a253},  // the desktop's quirk: the cut quote takes one more character along
         {'"' + kA300 + '"', a254},
-        // ours: a cut never leaves a partial UTF-8 sequence.
-        {"a" + repeat("\xc3\xa9", 200), "a" + repeat("\xc3\xa9", 126)},
-        {"ab" + repeat("\xe2\x82\xac", 100), "ab" + repeat("\xe2\x82\xac", 84)},
-        {"abc" + repeat("\xf0\x9f\x98\x80", 100), "abc" + repeat("\xf0\x9f\x98\x80", 62)},
-        {'"' + a252 + "\xc3\xa9\"", a252},
-        {std::string(300, '\x80'), std::string(254, '\x80')},  // not UTF-8: cut like the desktop
+        // 254 characters, as the desktop's wide functions count them, however many bytes; a
+        // character outside the BMP counts two and is never split.
+        {"a" + repeat("\xc3\xa9", 300), "a" + repeat("\xc3\xa9", 253)},
+        {"ab" + repeat("\xe4\xb8\x80", 300), "ab" + repeat("\xe4\xb8\x80", 252)},
+        {"abc" + repeat("\xf0\x9f\x98\x80", 200), "abc" + repeat("\xf0\x9f\x98\x80", 125)},
+        {'"' + a252 + "\xc3\xa9\"", a252 + "\xc3\xa9"},
+        {'"' + repeat("\xe4\xb8\x80", 254) + '"', repeat("\xe4\xb8\x80", 253)},  // the quirk, in characters
+        {std::string(300, '\x80'), std::string(254, '\x80')},  // not UTF-8: a byte is a character
+        {"\xe4\xb8" + std::string(300, 'a'), "\xe4\xb8" + a252},  // a broken sequence: bytes too
     };
     TempDir dir;
     for (const auto& row : rows) {
