@@ -210,16 +210,12 @@ Status GstGraph::putVolume(std::int32_t volume) {
     return m_playing ? changePathNow() : Status::success();
 }
 
-// A flush where the clip stands, so that a new sound sink prerolls with the picture and the
-// sound plays from there, none of it lost to a sink that joins a running pipeline late. The
-// picture stays up through the flush. A clip that has ended, failed or is held changes its
-// path on the rewind that starts it again.
+// A flush where the clip stands: a new sound sink prerolls with the picture (which stays up),
+// and no sound is lost to a sink joining late. An ended, failed or held clip changes on its rewind.
 Status GstGraph::changePathNow() {
     if (!m_pathChangePending) return Status::success();
     m_pathChangePending = false;
-    if (!m_pipeline || m_failed || m_tracker.hasEnded() || m_tracker.held() || m_tracker.seeking()) {
-        return Status::success();
-    }
+    if (!m_pipeline || m_failed || m_tracker.hasEnded() || m_tracker.held() || m_tracker.seeking()) return Status::success();
     double position = 0.0;
     (void)getCurrentPosition(position);
     return seek(position) ? Status::success() : Status::failure("GStreamer: cannot change the sound path");
