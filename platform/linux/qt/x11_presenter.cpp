@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <utility>
 
 #include "platform/linux/qt/qt_form_window.h"
 #include "platform/linux/qt/qt_monitor_cover.h"
@@ -76,7 +77,7 @@ std::vector<PixelRect> X11Presenter::monitors() const {
 Status X11Presenter::coverOtherMonitors(QtFormWindow& window) {
     m_saver = &window;
     followScreen();
-    watchFocus(window);
+    watchDesktop(window);
     m_picture.lookFrom(window);
     dropCovers();
     const QScreen* primary = QGuiApplication::primaryScreen();
@@ -106,18 +107,27 @@ void X11Presenter::dropCovers() {
     m_covers.clear();
 }
 
-// Only the saver asks for covers, so only the saver watches its focus.
-void X11Presenter::watchFocus(QtFormWindow& window) {
-    if (m_focusNotifier != nullptr || !topLevel(window)) return;
-    if (!m_focusWatch.open() || !m_focusWatch.watchFocus(static_cast<unsigned long>(window.winId()))) return;
-    m_focusNotifier = std::make_unique<QSocketNotifier>(m_focusWatch.fd(), QSocketNotifier::Read);
-    QObject::connect(m_focusNotifier.get(), &QSocketNotifier::activated, m_focusNotifier.get(), [this] {
-        if (m_focusWatch.focusTakenByOther() && m_saver != nullptr) m_saver->host().forms().endProgram();
+// Only the saver asks for covers, so only the saver watches the screen's monitors (which
+// RandR 1.5 alone tells of) and its own keyboard focus.
+void X11Presenter::watchDesktop(QtFormWindow& window) {
+    if (std::exchange(m_watching, true) || !m_watch.open()) return;
+    const bool screen = m_watch.watchScreen();
+    const bool focus = topLevel(window) && m_watch.watchFocus(static_cast<unsigned long>(window.winId()));
+    if (!screen && !focus) return;
+    m_watchNotifier = std::make_unique<QSocketNotifier>(m_watch.fd(), QSocketNotifier::Read);
+    QObject::connect(m_watchNotifier.get(), &QSocketNotifier::activated, m_watchNotifier.get(), [this] {
+        const bool changed = m_watch.screenChanged();
+        if (m_watch.focusTakenByOther() && m_saver != nullptr) {
+            m_saver->host().forms().endProgram();
+        } else if (changed) {
+            m_screenSettled.start();
+        }
     });
 }
 
 // From the first covers on, the window covers the screen again whenever it changes: Qt hears
-// of a new size or screen, and our own connection of a monitor RandR 1.5 alone adds.
+// of a new size or screen, and our own connection (watchDesktop) of a monitor RandR 1.5 alone
+// adds.
 void X11Presenter::followScreen() {
     if (m_screenSettled.interval() > 0) return;  // already following
     // Long enough for Qt to take in a new screen before the window asks for its size, and
@@ -139,12 +149,6 @@ void X11Presenter::followScreen() {
         });
         QObject::connect(app, &QGuiApplication::screenRemoved, &m_screenSettled, changed);
         QObject::connect(app, &QGuiApplication::primaryScreenChanged, &m_screenSettled, changed);
-    }
-    if (m_screenWatch.open() && m_screenWatch.watchScreen()) {
-        m_screenNotifier = std::make_unique<QSocketNotifier>(m_screenWatch.fd(), QSocketNotifier::Read);
-        QObject::connect(m_screenNotifier.get(), &QSocketNotifier::activated, &m_screenSettled, [this] {
-            if (m_screenWatch.screenChanged()) m_screenSettled.start();
-        });
     }
 }
 

@@ -41,20 +41,19 @@ private:
     std::vector<PixelRect> monitors() const;
     void dropCovers();
     void followScreen();
-    void watchFocus(QtFormWindow& window);
+    void watchDesktop(QtFormWindow& window);
 
     XConnection& m_x11;
     QtFormWindow* m_saver = nullptr;  // the window that asked for covers
     std::vector<QPointer<QWidget>> m_covers;
-    // The desktop's changes, on a connection of its own so that other queries can't read
-    // its events; restarted by every change, the window follows once they have settled.
-    XConnection m_screenWatch;
+    // The desktop's changes and the saver's keyboard focus, on a connection of its own so that
+    // other queries can't read its events. Another client's window that takes the focus ends
+    // the saver, as losing the foreground ends one on Windows.
+    XConnection m_watch;
+    bool m_watching = false;
+    std::unique_ptr<QSocketNotifier> m_watchNotifier;
+    // Restarted by every change of the screen: the window follows once they have settled.
     QTimer m_screenSettled;
-    std::unique_ptr<QSocketNotifier> m_screenNotifier;
-    // The saver's keyboard focus, on a connection of its own: another client's window that
-    // takes it ends the saver, as losing the foreground ends one on Windows.
-    XConnection m_focusWatch;
-    std::unique_ptr<QSocketNotifier> m_focusNotifier;
     SaverPicture m_picture;
 };
 
