@@ -57,6 +57,7 @@ Status FrameVideoSurface::open() {
     }
     m_element = std::move(scaled.bin);
     m_filter = std::move(scaled.filter);
+    m_asked = PixelRect{};
     place();
     return Status::success();
 }
@@ -116,11 +117,13 @@ void FrameVideoSurface::place() {
     }
     if (placed.empty() && !before.empty() && target != nullptr) target->hideVideo();
     // A target that scales takes the clip's own size, whatever the place: no new size to
-    // negotiate, and no picture dropped, when the place changes.
+    // negotiate, and no picture dropped, when the place changes. Nothing showing: the pictures
+    // may keep their own size too.
     const bool scaled = target != nullptr && target->scalesFrames();
-    if (m_filter && !(placed == before && !placed.empty()) && !(scaled && m_sizeFree)) {
-        m_sizeFree = scaled;
-        GstCaps* caps = pictureCaps(scaled ? PixelRect{} : placed);
+    const PixelRect size = scaled || placed.empty() ? PixelRect{} : PixelRect{0, 0, placed.width, placed.height};
+    if (m_filter && size != m_asked) {
+        m_asked = size;
+        GstCaps* caps = pictureCaps(size);
         g_object_set(m_filter.get(), "caps", caps, nullptr);
         gst_caps_unref(caps);
     }

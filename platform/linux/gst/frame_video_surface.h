@@ -62,7 +62,7 @@ private:
     PixelRect m_request = kWholeOwner;
     bool m_visible = false;
     bool m_fill = false;
-    bool m_sizeFree = false;  // the caps leave the pictures their own size
+    PixelRect m_asked;  // the size the filter's caps ask for; empty: the pictures' own
 
     // What the streaming thread reads: below. Written on the interface thread only, under the
     // lock; read there without it.
