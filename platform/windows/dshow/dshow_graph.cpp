@@ -56,14 +56,22 @@ ComRef<IBaseFilter> offerVideoRenderer(IGraphBuilder* graph) {
     return renderer;
 }
 
-bool anyPinConnected(IBaseFilter* filter) {
+// Calls `visit` with each pin of `filter` until it answers true; whether one did.
+template <class Visit>
+bool anyPin(IBaseFilter* filter, Visit visit) {
     ComRef<IEnumPins> pins;
     if (FAILED(filter->EnumPins(pins.put()))) return false;
     for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
-        ComRef<IPin> peer;
-        if (SUCCEEDED(pin->ConnectedTo(peer.put()))) return true;
+        if (visit(pin)) return true;
     }
     return false;
+}
+
+bool anyPinConnected(IBaseFilter* filter) {
+    return anyPin(filter, [](ComRef<IPin>& pin) {
+        ComRef<IPin> peer;
+        return SUCCEEDED(pin->ConnectedTo(peer.put()));
+    });
 }
 
 ComRef<IBaseFilter> ownerOf(IPin* pin) {
@@ -79,28 +87,23 @@ struct PinCount {
 
 PinCount pinsOf(IBaseFilter* filter) {
     PinCount count;
-    ComRef<IEnumPins> pins;
-    if (FAILED(filter->EnumPins(pins.put()))) return count;
-    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+    anyPin(filter, [&](ComRef<IPin>& pin) {
         PIN_DIRECTION direction = PINDIR_INPUT;
         if (SUCCEEDED(pin->QueryDirection(&direction))) ++(direction == PINDIR_INPUT ? count.in : count.out);
-    }
+        return false;
+    });
     return count;
 }
 
 // The first input pin of `filter` that is connected, and the output pin it is connected to.
 bool connectedInput(IBaseFilter* filter, ComRef<IPin>& input, ComRef<IPin>& upstream) {
-    ComRef<IEnumPins> pins;
-    if (FAILED(filter->EnumPins(pins.put()))) return false;
-    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+    return anyPin(filter, [&](ComRef<IPin>& pin) {
         PIN_DIRECTION direction = PINDIR_OUTPUT;
-        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) continue;
-        if (SUCCEEDED(pin->ConnectedTo(upstream.put()))) {
-            input = std::move(pin);
-            return true;
-        }
-    }
-    return false;
+        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) return false;
+        if (FAILED(pin->ConnectedTo(upstream.put()))) return false;
+        input = std::move(pin);
+        return true;
+    });
 }
 
 // A filter that plays sound: no output pin, and an input that takes audio.
