@@ -6,12 +6,12 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <climits>
 #include <utility>
 #include <vector>
 
-#include "platform/windows/dshow/hresult_status.h"
 #include "platform/shared/empty_graph.h"
+#include "platform/windows/com/text.h"
+#include "platform/windows/dshow/hresult_status.h"
 
 namespace tessiva {
 namespace {
@@ -20,23 +20,6 @@ using dshow::statusOf;
 
 // A graph not made with make_shared has no shares to hand out.
 Status unshared() { return Status::failure("DirectShow: the graph is not shared; make it with std::make_shared"); }
-
-// The seam's UTF-8 as the UTF-16 that DirectShow takes. A NUL inside would silently cut the
-// name short at the BSTR, so it is refused, as text that isn't UTF-8 is.
-Status toUtf16(const std::string& text, std::wstring& out) {
-    out.clear();
-    if (text.find('\0') != std::string::npos) {
-        return Status::failure(Status::kInvalidArgument, "the file name holds a NUL character");
-    }
-    if (text.empty()) return Status::success();
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) return Status::failure(Status::kInvalidArgument, "the file name is too long");
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) return Status::failure(Status::kInvalidArgument, "the file name is not UTF-8");
-    out.resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), length);
-    return Status::success();
-}
 
 HWND hwndOf(NativeHandle handle) { return reinterpret_cast<HWND>(handle); }
 
@@ -183,9 +166,12 @@ Status DShowGraph::position(IMediaPosition*& out) {
 
 Status DShowGraph::renderFile(const std::string& file) {
     const std::string what = "cannot play " + file;
+    // A NUL inside would silently cut the name short at the BSTR.
     std::wstring wide;
-    Status converted = toUtf16(file, wide);
-    if (!converted.ok()) return Status::failure(converted.code(), "DirectShow: " + what + ": " + converted.message());
+    Status converted = win32::exactWideFromUtf8(file, wide);
+    if (!converted.ok()) {
+        return Status::failure(converted.code(), "DirectShow: " + what + ": the file name " + converted.message());
+    }
     BSTR name = SysAllocString(wide.c_str());
     if (name == nullptr) return statusOf(E_OUTOFMEMORY, what);
     ComRef<IGraphBuilder> graph;
