@@ -328,37 +328,15 @@ Status DShowGraph::putWindowStyle(std::int32_t style) {
     return showAsDecided(video);
 }
 
-Status DShowGraph::request(const PixelRect& request) {
-    if (request.width < 0 || request.height < 0) {
-        return Status::failure(Status::kInvalidArgument, "DirectShow: the video window can't have a negative size");
-    }
-    m_request = request;
-    return place();
+Status DShowGraph::requestPlace(RequestNumber number, std::int32_t value) {
+    const Status changed = changeRequest(m_request, number, value, "DirectShow");
+    return changed.ok() ? place() : changed;
 }
 
-Status DShowGraph::putTop(std::int32_t top) {
-    PixelRect changed = m_request;
-    changed.top = top;
-    return request(changed);
-}
-
-Status DShowGraph::putLeft(std::int32_t left) {
-    PixelRect changed = m_request;
-    changed.left = left;
-    return request(changed);
-}
-
-Status DShowGraph::putWidth(std::int32_t width) {
-    PixelRect changed = m_request;
-    changed.width = width;
-    return request(changed);
-}
-
-Status DShowGraph::putHeight(std::int32_t height) {
-    PixelRect changed = m_request;
-    changed.height = height;
-    return request(changed);
-}
+Status DShowGraph::putTop(std::int32_t top) { return requestPlace(&PixelRect::top, top); }
+Status DShowGraph::putLeft(std::int32_t left) { return requestPlace(&PixelRect::left, left); }
+Status DShowGraph::putWidth(std::int32_t width) { return requestPlace(&PixelRect::width, width); }
+Status DShowGraph::putHeight(std::int32_t height) { return requestPlace(&PixelRect::height, height); }
 
 Status DShowGraph::putOwner(NativeHandle owner) {
     IVideoWindow* video = nullptr;

@@ -122,7 +122,7 @@ private:
     Status putSoundPathBack();
     Status window(IVideoWindow*& out);
     Status position(IMediaPosition*& out);
-    Status request(const PixelRect& request);
+    Status requestPlace(RequestNumber number, std::int32_t value);
     Status place();
     void followOwner();
     Status takeOverVisibility(IVideoWindow* video);
