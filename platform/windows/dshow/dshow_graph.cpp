@@ -7,15 +7,16 @@
 #include <dshow.h>
 
 #include <utility>
-#include <vector>
 
 #include "platform/shared/empty_graph.h"
 #include "platform/windows/com/text.h"
+#include "platform/windows/dshow/filter_pins.h"
 #include "platform/windows/dshow/hresult_status.h"
 
 namespace tessiva {
 namespace {
 
+using dshow::anyPinConnected;
 using dshow::statusOf;
 
 // A graph not made with make_shared has no shares to hand out.
@@ -37,69 +38,6 @@ ComRef<IBaseFilter> offerVideoRenderer(IGraphBuilder* graph) {
     }
     if (FAILED(graph->AddFilter(renderer.get(), L"Video Renderer"))) return {};
     return renderer;
-}
-
-// Calls `visit` with each pin of `filter` until it answers true; whether one did.
-template <class Visit>
-bool anyPin(IBaseFilter* filter, Visit visit) {
-    ComRef<IEnumPins> pins;
-    if (FAILED(filter->EnumPins(pins.put()))) return false;
-    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
-        if (visit(pin)) return true;
-    }
-    return false;
-}
-
-bool anyPinConnected(IBaseFilter* filter) {
-    return anyPin(filter, [](ComRef<IPin>& pin) {
-        ComRef<IPin> peer;
-        return SUCCEEDED(pin->ConnectedTo(peer.put()));
-    });
-}
-
-ComRef<IBaseFilter> ownerOf(IPin* pin) {
-    PIN_INFO info{};
-    if (FAILED(pin->QueryPinInfo(&info))) return {};
-    return ComRef<IBaseFilter>(info.pFilter);  // QueryPinInfo counted the reference
-}
-
-struct PinCount {
-    int in = 0;
-    int out = 0;
-};
-
-PinCount pinsOf(IBaseFilter* filter) {
-    PinCount count;
-    anyPin(filter, [&](ComRef<IPin>& pin) {
-        PIN_DIRECTION direction = PINDIR_INPUT;
-        if (SUCCEEDED(pin->QueryDirection(&direction))) ++(direction == PINDIR_INPUT ? count.in : count.out);
-        return false;
-    });
-    return count;
-}
-
-// The first input pin of `filter` that is connected, and the output pin it is connected to.
-bool connectedInput(IBaseFilter* filter, ComRef<IPin>& input, ComRef<IPin>& upstream) {
-    return anyPin(filter, [&](ComRef<IPin>& pin) {
-        PIN_DIRECTION direction = PINDIR_OUTPUT;
-        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) return false;
-        if (FAILED(pin->ConnectedTo(upstream.put()))) return false;
-        input = std::move(pin);
-        return true;
-    });
-}
-
-// A filter that plays sound: no output pin, and an input that takes audio.
-bool rendersSound(IBaseFilter* filter) {
-    if (pinsOf(filter).out != 0) return false;
-    ComRef<IPin> input, upstream;
-    if (!connectedInput(filter, input, upstream)) return false;
-    AM_MEDIA_TYPE type{};
-    if (FAILED(input->ConnectionMediaType(&type))) return false;
-    const bool audio = IsEqualGUID(type.majortype, MEDIATYPE_Audio);
-    CoTaskMemFree(type.pbFormat);
-    if (type.pUnk != nullptr) type.pUnk->Release();
-    return audio;
 }
 
 // One face of the graph, asked for once and kept.
@@ -228,9 +166,11 @@ Status DShowGraph::putVolume(std::int32_t volume) {
     if (volume < kSilentVolume || volume > 0) {
         return statusOf(E_INVALIDARG, "put_Volume(" + std::to_string(volume) + ")");
     }
-    if (volume == kSilentVolume) return takeSoundPathOut();
-    status = putSoundPathBack();
-    if (!status.ok()) return status;
+    if (volume == kSilentVolume) return whileStopped([&](IGraphBuilder* graph) { return m_sound.takeOut(graph); });
+    if (m_sound.isOut()) {
+        status = whileStopped([&](IGraphBuilder* graph) { return m_sound.putBack(graph); });
+        if (!status.ok()) return status;
+    }
     return statusOf(sound->put_Volume(volume), "put_Volume(" + std::to_string(volume) + ")");
 }
 
@@ -238,7 +178,7 @@ Status DShowGraph::putBalance(std::int32_t balance) {
     IBasicAudio* sound = nullptr;
     Status status = audio(sound);
     if (!status.ok()) return status;
-    if (!m_soundCut.empty()) return Status::success();  // nothing plays to be balanced
+    if (m_sound.isOut()) return Status::success();  // nothing plays to be balanced
     return statusOf(sound->put_Balance(balance), "put_Balance(" + std::to_string(balance) + ")");
 }
 
@@ -257,52 +197,6 @@ Status DShowGraph::whileStopped(const std::function<Status(IGraphBuilder*)>& cha
     else hr = S_OK;
     if (!changed.ok()) return changed;
     return statusOf(hr, "cannot restart the graph");
-}
-
-Status DShowGraph::takeSoundPathOut() {
-    return whileStopped([&](IGraphBuilder* graph) {
-        std::vector<ComRef<IBaseFilter>> renderers;
-        ComRef<IEnumFilters> filters;
-        HRESULT hr = graph->EnumFilters(filters.put());
-        if (FAILED(hr)) return statusOf(hr, "cannot list the graph's filters");
-        for (ComRef<IBaseFilter> filter; filters->Next(1, filter.put(), nullptr) == S_OK;) {
-            if (rendersSound(filter.get())) renderers.push_back(std::move(filter));
-        }
-        // Each renderer goes, and upstream of it each filter that only fed it (the decoder),
-        // up to the pin that has other work (the splitter's sound output): it stays
-        // unconnected, and its stream goes nowhere.
-        for (ComRef<IBaseFilter>& renderer : renderers) {
-            ComRef<IBaseFilter> current = std::move(renderer);
-            for (;;) {
-                ComRef<IPin> input, upstream;
-                const bool fed = connectedInput(current.get(), input, upstream);
-                ComRef<IBaseFilter> feeder = fed ? ownerOf(upstream.get()) : ComRef<IBaseFilter>();
-                hr = graph->RemoveFilter(current.get());
-                if (FAILED(hr)) return statusOf(hr, "cannot take the sound renderer out of the graph");
-                if (!feeder) break;
-                const PinCount pins = pinsOf(feeder.get());
-                if (pins.in != 1 || pins.out != 1) {
-                    m_soundCut.push_back(std::move(upstream));
-                    break;
-                }
-                current = std::move(feeder);
-            }
-        }
-        return Status::success();
-    });
-}
-
-Status DShowGraph::putSoundPathBack() {
-    if (m_soundCut.empty()) return Status::success();
-    return whileStopped([&](IGraphBuilder* graph) {
-        std::vector<ComRef<IPin>> cut = std::move(m_soundCut);
-        m_soundCut.clear();
-        for (ComRef<IPin>& pin : cut) {
-            const HRESULT hr = graph->Render(pin.get());
-            if (FAILED(hr)) return statusOf(hr, "cannot render the sound again");
-        }
-        return Status::success();
-    });
 }
 
 // ---- VideoWindow ----
