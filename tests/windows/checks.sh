@@ -9,6 +9,22 @@ source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 # The Windows name of a Unix path: Wine's drive Z: is the Unix root.
 windows_path() { echo "Z:${1//\//\\}"; }
 
+# The program's settings file FILE, as Windows writes one: [config] with sound=SOUND and
+# path=PATH, then any further LINEs, each ending in CR LF. With --unicode, in UTF-16LE after
+# its byte-order mark, as the installer writes it; else in the ANSI code page.
+#   write_settings [--unicode] FILE SOUND PATH [LINE...]
+write_settings() {
+    local unicode=false
+    if [ "$1" = --unicode ]; then unicode=true; shift; fi
+    local file=$1 sound=$2 path=$3
+    shift 3
+    if $unicode; then
+        { printf '\xff\xfe'; printf '%s\r\n' '[config]' "sound=$sound" "path=$path" "$@" | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+    else
+        printf '%s\r\n' '[config]' "sound=$sound" "path=$path" "$@" >"$file"
+    fi
+}
+
 # The X window of the first mapped window titled $1, within $2 tenths of a second.
 find_window() {
     local id=""

@@ -36,7 +36,7 @@ ffmpeg -hide_banner -loglevel error -y -f lavfi -i "color=c=red:s=320x180:r=30:d
 color=c=lime:s=320x180:r=30:d=3[b];color=c=blue:s=320x180:r=30:d=3[c];color=c=yellow:s=320x180:r=30:d=3[d];\
 [a][b]hstack[t];[c][d]hstack[u];[t][u]vstack" -c:v mpeg1video -b:v 2M -f mpeg -t 3 "$work/clips/vorn.evc"
 cp "$build/tessiva.scr" "$work/"
-printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "$(windows_path "$work")" >"$work/Tessiva.ini"
+write_settings "$work/Tessiva.ini" 0 "$(windows_path "$work")\\clips\\"
 
 # The mean brightness (0 to 1) of a part of a screenshot.
 brightness() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }

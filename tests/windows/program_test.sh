@@ -27,7 +27,7 @@ new_copy() {
     local dir=$work/$1
     mkdir -p "$dir/clips"
     cp "$build/tessiva.scr" "$dir/"
-    printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "$(windows_path "$dir")" >"$dir/Tessiva.ini"
+    write_settings "$dir/Tessiva.ini" 0 "$(windows_path "$dir")\\clips\\"
     echo "$dir"
 }
 

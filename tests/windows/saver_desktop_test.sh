@@ -26,7 +26,7 @@ new_copy() {
     local dir=$work/$1
     mkdir -p "$dir"
     cp "$build/tessiva.scr" "$dir/"
-    { printf '\xff\xfe'; printf '[config]\r\nsound=%s\r\npath=%s\r\n' "$3" "$2" | iconv -f UTF-8 -t UTF-16LE; } >"$dir/Tessiva.ini"
+    write_settings --unicode "$dir/Tessiva.ini" "$3" "$2"
     echo "$dir"
 }
 
