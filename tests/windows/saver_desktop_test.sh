@@ -34,8 +34,7 @@ new_copy() {
 # its picture; sets pid, and shown to 0 once the clip shows.
 start_saver() {
     dir=$(new_copy "$1" "$(windows_path "$2")\\" "$3")
-    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /s >"$dir/out.log" 2>&1 &
-    pid=$!
+    start_program "$dir" /s
     [ -n "$(find_window Form1 150)" ] && wait_for 10 picture_shows
     shown=$?
 }
