@@ -1,15 +1,15 @@
-// The Linux composition root: chooses the desktop once (session/desktop_session.h), builds
+// The Linux composition root: chooses the desktop once (session/connect_session.h), builds
 // the real platform on it with Qt, GStreamer and POSIX, and hands it to the program, which
 // never returns.
 #include <QApplication>
 #include <string>
 
 #include "platform/linux/gst/gst_media.h"
+#include "platform/linux/posix/display_lost.h"
 #include "platform/linux/posix/private_profile.h"
 #include "platform/linux/posix/standard_streams.h"
-#include "platform/linux/process/display_lost.h"
 #include "platform/linux/qt/qt_forms.h"
-#include "platform/linux/session/desktop_session.h"
+#include "platform/linux/session/connect_session.h"
 #include "startup/run_program.h"
 #include "startup/switches.h"
 
