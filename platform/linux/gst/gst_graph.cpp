@@ -1,6 +1,6 @@
 // GstGraph: one playbin per clip, driven from the interface thread; the contract and the
 // GStreamer facts it rests on are in gst_graph.h. Nothing here runs on GStreamer's threads:
-// the bus is read by polling, and no signal or probe of ours is connected.
+// the bus is read by polling, and the graph connects no signal or probe of its own.
 #include "platform/linux/gst/gst_graph.h"
 
 #include <cmath>

@@ -1,11 +1,11 @@
 #pragma once
 // The desktop's window calls and cursor count, for our own window (through Qt, so that Qt's
-// idea of the window stays true) and for a preview host (through host_windows.h). Embedding in a host also starts watching it: when the host is destroyed, or
-// never existed, the form is unloaded from the event loop, as the desktop would when a
-// window's parent goes away.
+// idea of the window stays true) and for a preview host (through host_windows.h). Embedding
+// in a host also starts watching it: when the host is destroyed, or never existed, the form
+// is unloaded from the event loop, as the desktop would when a window's parent goes away.
 //
-// Style bits of our window are kept here: X11 has none. kWsChild makes the window one that
-// is never activated; kWsVisible is read from the window.
+// Style bits of our window are kept here: neither X11 nor Wayland has any. kWsChild makes the
+// window one that is never activated; kWsVisible is read from the window.
 #include <QSocketNotifier>
 #include <memory>
 

@@ -92,7 +92,7 @@ private:
 
 // The quadrants clip playing full screen into `target`, registered as the owner.
 struct Playing {
-    FrameTargets targets;
+    FrameTargetRegistry targets;
     GstMedia media{pictureVideo(targets)};
     std::shared_ptr<MediaControl> control;
     std::shared_ptr<VideoWindow> window;

@@ -27,7 +27,7 @@ PixelRect rectOf(const WaylandClient::Output& output) { return PixelRect{output.
 
 }  // namespace
 
-WaylandPresenter::WaylandPresenter(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets, SurfaceKind kind)
+WaylandPresenter::WaylandPresenter(WaylandClient& client, WaylandSeat& seat, FrameTargetRegistry& targets, SurfaceKind kind)
     : m_client(client), m_targets(targets), m_kind(kind),
       m_playing(client, kind, [this](bool redraw) { ask(redraw ? kRedraw : kRepaint); }) {
     client.setOutputsChanged([this] { syncCovers(); });

@@ -22,14 +22,14 @@ struct wl_surface;
 
 namespace tessiva {
 
-class FrameTargets;
+class FrameTargetRegistry;
 class SaverSurface;
 class WaylandClient;
 class WaylandSeat;
 
 class WaylandPresenter final : public WindowPresenter {
 public:
-    WaylandPresenter(WaylandClient& client, WaylandSeat& seat, FrameTargets& targets, SurfaceKind kind);
+    WaylandPresenter(WaylandClient& client, WaylandSeat& seat, FrameTargetRegistry& targets, SurfaceKind kind);
     ~WaylandPresenter() override;
 
     Status show(QtFormWindow& window) override;
@@ -56,7 +56,7 @@ private:
     QPointF onSaver(wl_surface* surface, double x, double y) const;
 
     WaylandClient& m_client;
-    FrameTargets& m_targets;
+    FrameTargetRegistry& m_targets;
     const SurfaceKind m_kind;
     QtFormWindow* m_window = nullptr;
     bool m_wantCovers = false;

@@ -75,7 +75,7 @@ private:
     bool m_saver;
     WaylandClient m_client;
     SurfaceKind m_kind;  // the saver's surfaces, decided once
-    FrameTargets m_frames;
+    FrameTargetRegistry m_frames;
     NoHostWindows m_hosts;
     std::optional<WaylandSeat> m_seat;
     std::optional<BufferedMouse> m_mouse;

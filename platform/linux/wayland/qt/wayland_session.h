@@ -1,6 +1,6 @@
 #pragma once
 // The program in a Wayland session: Qt on its Wayland platform, a connection of our own for
-// the saver's surfaces and the seat, the video as pictures for the forms layer's surfaces,
+// the saver's surfaces and the seat, the video as pictures for the saver's surfaces,
 // and the buffered mouse fed by the seat's relative pointer. The saver's window shows on
 // surfaces of ours (layer surfaces where the compositor offers wlr-layer-shell, full-screen
 // toplevels where it doesn't), so that its input and its pace are ours; the dialog is Qt's

@@ -1,8 +1,8 @@
 #pragma once
-// Where the video goes when it has no window of its own to draw into: a surface of the forms
-// layer (on Wayland, where one program can't draw into another's window) takes decoded
-// pictures from us, as pixels. The forms layer registers its window under the handle it
-// gives the program; the video window's owner names it.
+// Where the video goes on Wayland, where it has no window of its own to draw into (one
+// program can't draw into another's window): the saver's playing surface takes decoded
+// pictures from us, as pixels. The saver's presenter registers it under the handle it gives
+// the program; the video window's owner names it.
 //
 // Threads: showFrame comes from GStreamer's streaming thread, the rest from the interface
 // thread; a target must take both, and the registry locks for itself.
@@ -56,7 +56,7 @@ public:
     virtual void hideVideo() = 0;
 };
 
-class FrameTargets {
+class FrameTargetRegistry {
 public:
     void add(NativeHandle owner, FrameTarget& target) {
         std::lock_guard lock(m_mutex);

@@ -1,5 +1,5 @@
 #pragma once
-// The video as pictures for a surface of the forms layer (frame_target.h): playbin's video
+// The video as pictures for the saver's surface on Wayland (frame_target.h): playbin's video
 // goes through a converter and a scaler into an appsink whose pictures we hand to the
 // owner's target, in BGRx. A target that has its compositor scale them gets them at the
 // clip's own size (square pixels): the converter only converts the colour, on the streaming
@@ -32,7 +32,7 @@ namespace tessiva {
 
 class FrameVideoSurface final : public VideoSurface {
 public:
-    explicit FrameVideoSurface(const FrameTargets& targets) : m_targets(targets) {}
+    explicit FrameVideoSurface(const FrameTargetRegistry& targets) : m_targets(targets) {}
     ~FrameVideoSurface() override;
 
     Status open() override;
@@ -55,7 +55,7 @@ private:
     // Works out where the video goes, and tells the scaler and the target.
     void place();
 
-    const FrameTargets& m_targets;
+    const FrameTargetRegistry& m_targets;
     ElementRef m_element;
     ElementRef m_sink;
     ElementRef m_filter;
@@ -73,7 +73,7 @@ private:
 
 // Each graph hands its pictures to the surface of the forms layer registered in `targets`,
 // which outlives the graphs.
-inline VideoSurfaceMaker pictureVideo(const FrameTargets& targets) {
+inline VideoSurfaceMaker pictureVideo(const FrameTargetRegistry& targets) {
     return [&targets] { return std::make_unique<FrameVideoSurface>(targets); };
 }
 
