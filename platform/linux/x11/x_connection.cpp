@@ -57,6 +57,13 @@ bool XConnection::rootPosition(unsigned long window, int& x, int& y) {
     return same == True;
 }
 
+bool XConnection::rootGeometry(unsigned long window, PixelRect& rect) {
+    int x = 0, y = 0, width = 0, height = 0;
+    if (!rootPosition(window, x, y) || !windowSize(window, width, height)) return false;
+    rect = PixelRect{x, y, width, height};
+    return true;
+}
+
 void XConnection::flush(Display* display) {
     if (display != nullptr) XFlush(display);
 }

@@ -44,6 +44,8 @@ public:
     bool waitUntilViewable(unsigned long window, int timeoutMs);
     // Where the window's corner is on the root window; false when the id names no window.
     bool rootPosition(unsigned long window, int& x, int& y);
+    // The window's place on the root window and its size; false when the id names no window.
+    bool rootGeometry(unsigned long window, PixelRect& rect);
     // Sends what another connection (Qt's) has queued.
     static void flush(Display* display);
 

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/linux/gnome/gnome_shell.h"
 #include "platform/linux/mouse/buffered_mouse.h"
 #include "platform/linux/qt/host_windows.h"
 #include "platform/linux/qt/qt_desktop.h"
 #include "platform/linux/qt/qt_environment.h"
 #include "platform/linux/qt/qt_window_presenter.h"
 #include "platform/linux/qt/session_bus.h"
-#include "platform/linux/wayland/gnome_shell.h"
 #include "platform/linux/wayland/qt/wayland_presenter.h"
 #include "platform/linux/wayland/relative_mouse.h"
 #include "platform/linux/wayland/saver_surface.h"

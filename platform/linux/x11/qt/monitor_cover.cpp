@@ -18,7 +18,7 @@ PixelRect onScreen(const QWidget& window) {
 }  // namespace
 
 MonitorCover::MonitorCover(QtFormWindow& form, const QRect& monitor)
-    : QWidget(&form, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_form(form) {
+    : QWidget(&form, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint), m_form(form) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     QPalette palette;

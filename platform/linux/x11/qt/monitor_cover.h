@@ -1,8 +1,11 @@
 #pragma once
-// A black window over one monitor beside the saver's, with no frame and above other windows
-// as the saver is. It never takes the focus from the saver; its input is the saver's, handed
-// to the form's window as a point on the saver (pointOnSaver). The form's window owns it.
-// Interface thread only.
+// A black window over one monitor beside the saver's. The window manager doesn't manage it
+// (override-redirect): window managers place a new window where they like (xfwm4 kept a cover
+// meant for the right half of a split screen inside the left one, i3 tiled it behind the
+// saver on the focused workspace), and a cover must lie exactly over its monitor, above the
+// panels and bars there. It never takes the focus from the saver; its input is the saver's,
+// handed to the form's window as a point on the saver (pointOnSaver). The form's window owns
+// it. Interface thread only.
 #include <QRect>
 #include <QWidget>
 

@@ -3,6 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "platform/linux/qt/qt_form_window.h"
@@ -13,6 +16,19 @@
 #include "platform/shared/follow_screen.h"
 
 namespace tessiva {
+namespace {
+
+QRect qRectOf(const PixelRect& rect) {
+    return QRect(static_cast<int>(rect.left), static_cast<int>(rect.top), static_cast<int>(rect.width),
+                 static_cast<int>(rect.height));
+}
+
+// Qt's requests go out first, then ours wait for the window manager to answer them.
+void flushQt() {
+    if (auto* qtX11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) XConnection::flush(qtX11->display());
+}
+
+}  // namespace
 
 X11Presenter::X11Presenter(XConnection& x11, DesktopWatch& watch)
     : m_x11(x11), m_watch(watch), m_looks([this](const QWidget& window, QPoint at) {
@@ -25,8 +41,7 @@ X11Presenter::~X11Presenter() { dropCovers(); }
 // put the window, it takes the window to be where it asked, and a move to there would send
 // nothing: learn the real place first, so that the move goes out.
 void X11Presenter::shown(QtFormWindow& window) {
-    // Qt's requests go out first, then ours wait for the window manager to answer them.
-    if (auto* qtX11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) XConnection::flush(qtX11->display());
+    flushQt();
     const auto id = static_cast<unsigned long>(window.winId());
     int x = 0, y = 0;
     if (!m_x11.waitUntilViewable(id, 500) || !m_x11.rootPosition(id, x, y)) return;
@@ -67,20 +82,35 @@ std::vector<PixelRect> X11Presenter::monitors() const {
     return found;
 }
 
+// Where the saver's window plays: the monitor the window manager made it full screen on, the
+// primary one but for a tiling window manager, which puts it on the focused monitor (i3);
+// until it has, where the program put it.
+PixelRect X11Presenter::playing(QtFormWindow& window, const std::vector<PixelRect>& all) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const PixelRect asked{0, 0, primary != nullptr ? primary->geometry().width() : window.width(),
+                          primary != nullptr ? primary->geometry().height() : window.height()};
+    flushQt();
+    const auto id = static_cast<unsigned long>(window.winId());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PixelRect at;
+    while (m_x11.rootGeometry(id, at)) {
+        if (at == asked || std::find(all.begin(), all.end(), at) != all.end()) return at;
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return asked;
+}
+
 Status X11Presenter::coverOtherMonitors(QtFormWindow& window) {
     m_saver = &window;
     followScreen();
     watchDesktop(window);
     m_looks.lookFrom(window);
     dropCovers();
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary == nullptr) return Status::success();
-    const PixelRect saver{0, 0, primary->geometry().width(), primary->geometry().height()};
     const std::vector<PixelRect> all = monitors();
-    for (const std::size_t index : coverPlan(all, saver)) {
-        const PixelRect& monitor = all[index];
-        auto* cover = new MonitorCover(window, QRect(static_cast<int>(monitor.left), static_cast<int>(monitor.top),
-                                                       static_cast<int>(monitor.width), static_cast<int>(monitor.height)));
+    for (const std::size_t index : coverPlan(all, playing(window, all))) {
+        const QRect monitor = qRectOf(all[index]);
+        auto* cover = new MonitorCover(window, monitor);
         cover->show();
         m_covers.emplace_back(cover);
     }
@@ -105,12 +135,12 @@ void X11Presenter::dropCovers() {
 void X11Presenter::watchDesktop(QtFormWindow& window) {
     if (std::exchange(m_watching, true)) return;
     const bool screen = m_watch.watchScreen();
-    const bool focus = m_watch.watchFocus(static_cast<unsigned long>(window.winId()));
+    const bool focus = m_watch.watchSaver(static_cast<unsigned long>(window.winId()));
     if (!screen && !focus) return;
     m_watchNotifier = std::make_unique<QSocketNotifier>(m_watch.fd(), QSocketNotifier::Read);
     QObject::connect(m_watchNotifier.get(), &QSocketNotifier::activated, m_watchNotifier.get(), [this] {
         const bool changed = m_watch.screenChanged();
-        if (m_watch.focusTakenByOther() && m_saver != nullptr) {
+        if (m_watch.saverLost() && m_saver != nullptr) {
             m_saver->host().forms().endProgram();
         } else if (changed) {
             m_screenSettled.start();

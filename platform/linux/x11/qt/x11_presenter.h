@@ -41,6 +41,7 @@ protected:
     void shown(QtFormWindow& window) override;
 
 private:
+    PixelRect playing(QtFormWindow& window, const std::vector<PixelRect>& all);
     std::vector<PixelRect> monitors() const;
     void dropCovers();
     void followScreen();

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/linux/gnome/gnome_shell.h"
 #include "platform/linux/mouse/buffered_mouse.h"
 #include "platform/linux/qt/host_windows.h"
 #include "platform/linux/qt/qt_desktop.h"
@@ -45,6 +46,9 @@ public:
         // Window ids are X11 window ids, and preview hosts hand us device pixels: the program
         // runs on the xcb plugin, without Qt's own scaling.
         prepareQt("xcb");
+        // GNOME's overview would hold the saver's window as a thumbnail; the call reads the
+        // bus's address before Qt is kept off the bus.
+        if (m_use == SessionUse::Saver) closeGnomeOverview();
         if (m_use == SessionUse::Other) {
             keepQtFromStartingABus();
         } else {

@@ -1,4 +1,4 @@
-#include "platform/linux/wayland/gnome_shell.h"
+#include "platform/linux/gnome/gnome_shell.h"
 
 #include <gio/gio.h>
 

@@ -1,7 +1,8 @@
 #pragma once
-// GNOME Shell, where the saver needs it: a full-screen window mapped while the overview is
-// open (as it is right after login) stays a thumbnail inside it, so the saver closes the
-// overview before it shows.
+// GNOME Shell, where the saver needs it, on Wayland and on X11 alike: a full-screen window
+// mapped while the overview is open (as it is right after login) stays a thumbnail inside it,
+// never gets the keyboard, and keys don't end it, so the saver closes the overview before it
+// shows.
 //
 // Facts relied on (gnome-shell 43): org.gnome.Shell on the session bus has the writable
 // property OverviewActive, which any client may set. The program never starts a session bus:
