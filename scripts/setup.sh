@@ -44,6 +44,10 @@ packages=(
   # KDE Plasma's compositor, headless, and for the tests KWin's fake-input protocol and the
   # tool that makes KWin read the .desktop file granting it (and screenshots) to the tests.
   kwin-wayland plasma-wayland-protocols libkf5service-bin
+  # The window managers X11 users run, for the saver's tests on their desktops: i3 with its bar
+  # and notifications, Xfce's xfwm4 with its panel and notifications, KDE's kwin_x11 (GNOME
+  # Shell runs on X11 too).
+  i3-wm i3status dunst xfwm4 xfce4-panel xfce4-notifyd kwin-x11
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
