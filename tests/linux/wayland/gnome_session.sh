@@ -29,8 +29,8 @@ _gnome_start_once() {
     _session_begin gnome "$work" || return 1
     _session_env=(DBUS_SESSION_BUS_ADDRESS="unix:path=$session_run/bus"
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$session_run/system_bus" WAYLAND_DISPLAY=wl-gnome)
-    as_user_job dbus-daemon --session --nofork --address="unix:path=$session_run/bus" </dev/null >/dev/null 2>&1 &
-    as_user_job dbus-daemon --session --nofork --address="unix:path=$session_run/system_bus" </dev/null >/dev/null 2>&1 &
+    _session_bus bus
+    _session_bus system_bus
     wait_for 10 test -S "$session_run/bus" -a -S "$session_run/system_bus" || { echo "session_start: no buses" >&2; return 1; }
     local key value
     while read -r key value; do
@@ -45,6 +45,7 @@ EOF
     as_user_job gnome-shell --wayland --headless --no-x11 --wayland-display=wl-gnome "${flags[@]}" \
         </dev/null >"$work/shell.log" 2>&1 &
     session_pid=$!
+    _session_jobs+=("$session_pid")
     as_user timeout 60 gdbus wait --session org.gnome.Shell.Screenshot >/dev/null 2>&1 &&
         as_user timeout 60 gdbus wait --session org.gnome.Mutter.RemoteDesktop >/dev/null 2>&1 &&
         test -S "$session_run/wl-gnome" || { tail -n 5 "$work/shell.log" >&2; return 1; }

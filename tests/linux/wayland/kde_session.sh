@@ -28,16 +28,18 @@ X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2
 EOF
     session_own "$session_run"
     _session_env=(DBUS_SESSION_BUS_ADDRESS="unix:path=$session_run/bus" WAYLAND_DISPLAY=wl-kde)
-    as_user_job dbus-daemon --session --nofork --address="unix:path=$session_run/bus" </dev/null >/dev/null 2>&1 &
+    _session_bus bus
     wait_for 10 test -S "$session_run/bus" || { _session_fail /dev/null "no session bus"; return 1; }
     as_user kbuildsycoca5 --noincremental >"$work/sycoca.log" 2>&1 || { _session_fail "$work/sycoca.log" "kbuildsycoca5 failed"; return 1; }
     as_user_job "$session_run/kwin_wayland" --virtual --width 1280 --height 720 --output-count 2 --socket wl-kde \
         --no-lockscreen </dev/null >"$work/kwin.log" 2>&1 &
     session_pid=$!
+    _session_jobs+=("$session_pid")
     as_user timeout 60 gdbus wait --session org.kde.KWin >/dev/null 2>&1 && test -S "$session_run/wl-kde" ||
         { _session_fail "$work/kwin.log" "KWin did not come up"; return 1; }
     _session_remote_start "$session_run/kde-remote" || return 1
     as_user_job swaybg -c "$SESSION_BACKGROUND" </dev/null >"$work/swaybg.log" 2>&1 &
+    _session_jobs+=($!)
 }
 
 key() { _session_remote key "$1" "${2:-click}"; }

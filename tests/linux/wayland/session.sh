@@ -34,12 +34,13 @@ _session_env=()  # the driver's own variables for the session's programs
 _session_stop_signal=TERM
 _session_remote_pid=
 _session_remote_log=
+_session_jobs=()  # what the driver started in the background, to wait for at the stop
 
 # The user, a runtime folder of the session's own (not under WORK, which mktemp makes 700 for
 # root) and its pictures' folder. Not being root, we are the user.
 #   _session_begin NAME WORK
 _session_begin() {
-    _session_as=()
+    _session_as=() _session_jobs=()
     if [ "$(id -u)" = 0 ]; then
         if ! id -u "$SESSION_USER" >/dev/null 2>&1; then
             # Another test may be making it at the same time: only its absence afterwards fails.
@@ -95,14 +96,23 @@ _session_gone() { [ -z "$(session_processes)" ]; }
 
 session_stop() {
     [ -n "$session_run" ] || return 0
-    # shellcheck disable=SC2046 # lists of PIDs
-    kill "-$_session_stop_signal" $(session_processes) 2>/dev/null
-    # shellcheck disable=SC2046
-    wait_for 5 _session_gone || { kill -KILL $(session_processes) 2>/dev/null; wait_for 5 _session_gone; }
-    { wait "$session_pid" "$_session_remote_pid"; } 2>/dev/null
+    # The shell would report each job's end by its signal, on stderr.
+    {
+        # shellcheck disable=SC2046 # lists of PIDs
+        kill "-$_session_stop_signal" $(session_processes)
+        # shellcheck disable=SC2046
+        wait_for 5 _session_gone || { kill -KILL $(session_processes); wait_for 5 _session_gone; }
+        wait "${_session_jobs[@]}" "$_session_remote_pid"
+    } 2>/dev/null
     rm -rf "$session_run"
     session_run='' session_pid='' session_shots='' _session_remote_pid=''
     return 0
+}
+
+# Starts a bus of the session's own, at the socket NAME in its runtime folder.
+_session_bus() {
+    as_user_job dbus-daemon --session --nofork --address="unix:path=$session_run/$1" </dev/null >/dev/null 2>&1 &
+    _session_jobs+=($!)
 }
 
 # Says why the start failed, with the last lines of LOG, and ends what had started.

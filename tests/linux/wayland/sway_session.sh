@@ -30,6 +30,7 @@ EOF
     as_user_job env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$session_run/sway.conf" \
         </dev/null >"$work/sway.log" 2>&1 &
     session_pid=$!
+    _session_jobs+=("$session_pid")
     # 100-150 ms on an idle machine, seconds on a loaded one.
     wait_for 10 _sway_sockets && kill -0 "$session_pid" 2>/dev/null ||
         { _session_fail "$work/sway.log" "sway ended at its start, or made no sockets in 10 s"; return 1; }
