@@ -9,6 +9,8 @@ idle_host_name="GNOME's idle monitor"
 idle_host_command() { idle_command=("$app/tessiva-gnome-idle" $(($1 * 1000)) "$app/tessiva" /S); }
 
 own_cases() {
+    refuses_swayidle "$session_run/config/autostart/tessiva-idle.desktop" as_user
+
     # ---- The pointer over the black monitor is hidden without any input. A client can hide it
     # only once gnome-shell tells the surface under it that the pointer is there, which it does
     # when it next draws that monitor: the saver draws its cover a second time for that
@@ -33,6 +35,4 @@ own_cases() {
     start_saver
     check "a saver started over the overview covers the screen" $? "$(saw now)"
     end_saver
-
-    refuses_swayidle "$session_run/config/autostart/tessiva-idle.desktop" as_user
 }

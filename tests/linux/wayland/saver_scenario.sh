@@ -166,8 +166,6 @@ ends_on "a one-pixel pointer move" pointer move 1 0
 ends_on "a left click" click left
 ends_on "a right click" click right
 
-own_cases
-
 # ---- A broken clip: black, with the blue link where the video would be and the pointer
 # hidden (its arrow has white, which nothing of the saver's has), start after start.
 mkdir -p "$work/broken"
@@ -225,6 +223,8 @@ check "tessiva-idle $idle_host 5 starts $idle_host_name for 300 s and records it
 as_user "$app/tessiva-idle" off >/dev/null
 ! pgrep -f "^${idle_command[*]}" >/dev/null && [ ! -e "$entry" ]
 check "tessiva-idle off stops it and removes the entry" $?
+
+own_cases
 
 # ---- "/C": the dialog, a window of Qt's, saves as the user asks.
 make_app "$clips" 1
