@@ -177,6 +177,17 @@ void SaverSurface::configure(std::uint32_t serial, std::uint32_t width, std::uin
     if (m_configured) m_configured(*this);
 }
 
+void SaverSurface::entered(wl_output* output) {
+    const bool placedNow = m_shownOn == nullptr;
+    m_shownOn = output;
+    bool configured = false;
+    {
+        std::lock_guard lock(m_mutex);
+        configured = m_configuredOnce;
+    }
+    if (placedNow && configured && m_configured) m_configured(*this);
+}
+
 void SaverSurface::close() {
     {
         std::lock_guard lock(m_mutex);

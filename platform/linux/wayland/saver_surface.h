@@ -97,8 +97,9 @@ private:
 class SaverSurface {
 public:
     // `output` nullptr: wherever the compositor puts it. `configured` runs on the interface
-    // thread after each new size; `closed` once the compositor has closed it. Neither may
-    // destroy the surface from inside.
+    // thread after each new size, and once more when the compositor first says which output
+    // shows it, which a busy compositor may say long after; `closed` once the compositor has
+    // closed it. Neither may destroy the surface from inside.
     using Callback = std::function<void(SaverSurface&)>;
     SaverSurface(WaylandClient& client, SurfaceKind kind, wl_output* output, Callback configured, Callback closed);
     SaverSurface(const SaverSurface&) = delete;
@@ -137,7 +138,7 @@ public:
     void toplevelSize(std::int32_t width, std::int32_t height);
     void surfaceConfigured(std::uint32_t serial);
     void close();
-    void entered(wl_output* output) { m_shownOn = output; }
+    void entered(wl_output* output);
     void released(wl_buffer* buffer);
     void frameDone();
 

@@ -117,7 +117,7 @@ refuses_swayidle() {
     local entry=$1
     shift
     "$@" "$app/tessiva-idle" swayidle 1 >"$work/refused.log" 2>&1
-    [ $? = 1 ] && [ ! -e "$entry" ] && ! pgrep -f "^swayidle timeout 60 $app/tessiva /S" >/dev/null
+    [ $? = 1 ] && [ ! -e "$entry" ] && ! pgrep -f "^swayidle (-d )?timeout 60 $app/tessiva /S" >/dev/null
     check "where the compositor has no idle protocol, tessiva-idle swayidle is refused and leaves nothing" $? \
         "$(cat "$work/refused.log")"
     # What a wrong answer left must not fail the checks after it.
@@ -218,10 +218,11 @@ as_user "$app/tessiva-idle" "$idle_host" 0 >/dev/null 2>&1
 check "tessiva-idle $idle_host 0 is refused" $?
 as_user "$app/tessiva-idle" "$idle_host" 5 >"$work/idle.log" 2>&1
 idle_host_command 300
-pgrep -f "^${idle_command[*]}" >/dev/null && grep -q " run $idle_host 5$" "$entry"
+# (tessiva-idle's host may run with -d: it says when it is set up)
+pgrep -f "^${idle_command[0]} (-d )?${idle_command[*]:1}" >/dev/null && grep -q " run $idle_host 5$" "$entry"
 check "tessiva-idle $idle_host 5 starts $idle_host_name for 300 s and records it" $? "$(cat "$work/idle.log")"
 as_user "$app/tessiva-idle" off >/dev/null
-! pgrep -f "^${idle_command[*]}" >/dev/null && [ ! -e "$entry" ]
+! pgrep -f "^${idle_command[0]} (-d )?${idle_command[*]:1}" >/dev/null && [ ! -e "$entry" ]
 check "tessiva-idle off stops it and removes the entry" $?
 
 own_cases
