@@ -10,6 +10,7 @@
 #                              the program file
 #   bin/tessiva-idle           sets up (or undoes) an idle host that starts the saver
 #   share/applications/tessiva-settings.desktop   "Tessiva settings" in the menu: runs /C
+# and says the one sudo line that links the program into the screensaver daemons' folder.
 # An existing settings file, in whatever spelling of its name, is kept as it is. Uninstall
 # undoes the idle set-up and removes everything above, the settings file included; a folder
 # that still holds files of someone else's is left with them, and said so.
@@ -89,6 +90,11 @@ do_install() {
     echo "Categories=Settings;DesktopSettings;"
   } >"$apps/tessiva-settings.desktop"
   echo "Installed into $app; the command is $bin/tessiva."
+  # MATE's and Xfce's screensaver run a program only from a folder of their own.
+  if [ "$(readlink -f /usr/libexec/xscreensaver/tessiva 2>/dev/null)" != "$app/tessiva" ]; then
+    echo "For MATE's and Xfce's screensaver, which run programs only from their own folder, link it there once:"
+    echo "  sudo ln -sfn $(printf '%q' "$app/tessiva") /usr/libexec/xscreensaver/tessiva"
+  fi
   case ":$PATH:" in
     *":$bin:"*) ;;
     *) echo "Note: $bin is not on your PATH." ;;

@@ -48,6 +48,9 @@ packages=(
   # and notifications, Xfce's xfwm4 with its panel and notifications, KDE's kwin_x11 (GNOME
   # Shell runs on X11 too).
   i3-wm i3status dunst xfwm4 xfce4-panel xfce4-notifyd kwin-x11
+  # For the tests: the screensaver daemons that run the saver in their own window, xscreensaver
+  # and MATE's (Xfce's runs the same programs).
+  xscreensaver mate-screensaver
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a fresh X server of its own, optionally under a window manager, as X11
 # users run them.
-#   run-under-xvfb.sh [--wm [NAME]] [--dpi N] [--screen WxH | --two-monitors | --two-outputs]
+#   run-under-xvfb.sh [--wm [NAME]] [--user] [--dpi N] [--screen WxH | --two-monitors | --two-outputs]
 #                     -- command args...
 # The display is an Xvfb of 1280x720x24 unless --screen names another size. --two-monitors
 # makes it 2560x720, split by RandR into two monitors side by side, the left one primary, as a
@@ -14,7 +14,9 @@
 # (kwin_x11), gnome (gnome-shell on X11, with a private system bus; it starts in its
 # overview). Every one but openbox gets a session bus; gnome runs as the ordinary user
 # tessiva-wl (made when missing), command included, as a root session shows a banner over
-# everything. The tests see TESSIVA_TEST_WM=NAME (or "no"). --dpi sets the X resources'
+# everything. --user makes that user too, with a home and a runtime folder of its own, and
+# names it in TESSIVA_TEST_USER, while the command stays root's (to set up what only root may
+# before it starts things as the user). The tests see TESSIVA_TEST_WM=NAME (or "no"). --dpi sets the X resources'
 # Xft.dpi (as a desktop's settings would) before the command starts. Everything started here
 # is stopped on exit.
 set -euo pipefail
@@ -24,6 +26,7 @@ dpi=96
 screen=1280x720
 monitors=1
 server=xvfb
+for_user=no
 while [ $# -gt 0 ]; do
   case "$1" in
     --wm)
@@ -31,6 +34,7 @@ while [ $# -gt 0 ]; do
         openbox|i3|xfce|kde|gnome) wm=$2; shift 2 ;;
         *) wm=openbox; shift ;;
       esac ;;
+    --user) for_user=yes; shift ;;
     --dpi) dpi=$2; shift 2 ;;
     --screen) screen=$2; shift 2 ;;
     --two-monitors) screen=2560x720; monitors=2; shift ;;
@@ -53,7 +57,7 @@ trap cleanup EXIT
 # The user everything after the server runs as: root, or the ordinary user for GNOME.
 user=
 as_user() { if [ -n "$user" ]; then runuser -u "$user" -- "$@"; else "$@"; fi; }
-if [ "$wm" = gnome ]; then
+if [ "$wm" = gnome ] || [ "$for_user" = yes ]; then
   user=tessiva-wl
   if ! id -u "$user" >/dev/null 2>&1; then
     # Another test may be making it at the same time: only its absence afterwards fails.
@@ -90,10 +94,11 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 # A desktop keeps its settings in a home of its own, not the caller's.
 case "$wm" in
-  no|openbox) ;;
+  no|openbox) [ -n "$user" ] && { export HOME="$work/home"; mkdir -m 700 "$HOME"; } ;;
   *) export HOME="$work/home"; mkdir -m 700 "$HOME" ;;
 esac
 [ -n "$user" ] && chown "$user:" "$XDG_RUNTIME_DIR" "$HOME"
+export TESSIVA_TEST_USER=$user
 export TESSIVA_TEST_DPI=$dpi TESSIVA_TEST_MONITORS=$monitors TESSIVA_TEST_WM=$wm
 
 # Starts "$@" as the session's user, in the background, stopped on exit (runuser passes the
@@ -154,7 +159,7 @@ if [ "$wm" != no ]; then
   wait_until 30 wm_ready || { echo "The window manager did not start:"; tail -n 20 "$work/wm.log"; exit 1; }
 fi
 
-if [ -n "$user" ]; then
+if [ -n "$user" ] && [ "$for_user" = no ]; then
   runuser -u "$user" -- env DISPLAY="$DISPLAY" HOME="$HOME" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
     DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-}" TESSIVA_TEST_DPI=$dpi \
     TESSIVA_TEST_MONITORS=$monitors TESSIVA_TEST_WM=$wm PATH="$PATH" "$@"

@@ -17,7 +17,7 @@ Status unshared() { return Status::failure("GStreamer: the graph is not shared; 
 
 }  // namespace
 
-GstGraph::GstGraph(std::unique_ptr<VideoSurface> video) : m_video(std::move(video)) {}
+GstGraph::GstGraph(std::unique_ptr<VideoSurface> video, bool silent) : m_video(std::move(video)), m_audio(silent) {}
 
 GstGraph::~GstGraph() { drop(); }
 

@@ -54,8 +54,9 @@ public:
     static constexpr int kPrerollSeconds = 5;
 
     // Make it with std::make_shared: query() hands out shares of it. The video goes to
-    // `video`, whichever kind the desktop chose.
-    explicit GstGraph(std::unique_ptr<VideoSurface> video);
+    // `video`, whichever kind the desktop chose. A `silent` graph takes every volume and
+    // balance and never sounds (playbin_audio.h).
+    explicit GstGraph(std::unique_ptr<VideoSurface> video, bool silent = false);
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
     ~GstGraph() override;

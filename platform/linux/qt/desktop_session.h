@@ -8,6 +8,7 @@
 // Interface thread, at start-up. A session outlives everything the program builds on it.
 #include "platform/desktop.h"
 #include "platform/input.h"
+#include "platform/linux/gst/gst_media.h"
 #include "platform/linux/gst/video_surface.h"
 
 namespace tessiva {
@@ -22,8 +23,10 @@ class DesktopSession {
 public:
     virtual ~DesktopSession() = default;
 
-    // Before the QApplication: what each media graph draws its video on.
+    // Before the QApplication: what each media graph draws its video on, and what the graphs
+    // may play there.
     virtual VideoSurfaceMaker videoSurfaces() = 0;
+    virtual Playing playing() const { return Playing::AsSet; }
     // Once the QApplication exists: builds what shows the form's window, and answers it.
     virtual WindowPresenter& startQt() = 0;
     // Once the forms exist: builds the desktop calls and the buffered mouse.

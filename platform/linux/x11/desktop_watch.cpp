@@ -76,6 +76,11 @@ bool DesktopWatch::destroyed() {
     return m_destroyed;
 }
 
+bool DesktopWatch::hostResized() {
+    readEvents();
+    return std::exchange(m_hostResized, false);
+}
+
 bool DesktopWatch::saverLost() {
     readEvents();
     return m_saverLost;
@@ -184,6 +189,9 @@ void DesktopWatch::readEvents() {
             break;
         case ConfigureNotify:
             if (event.xconfigure.window == root) m_screenChanged = true;
+            if (event.xconfigure.window == m_destructionWatched && event.xconfigure.event == m_destructionWatched) {
+                m_hostResized = true;
+            }
             break;
         default:
             if (m_randrEvents >= 0 && event.type == m_randrEvents + RRScreenChangeNotify) {

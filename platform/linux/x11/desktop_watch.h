@@ -1,6 +1,6 @@
 #pragma once
 // The X11 desktop's changes that concern the program, watched on a connection of their own
-// so that no other query reads their events: a preview host's window destroyed, the saver
+// so that no other query reads their events: a host's window destroyed or resized, the saver
 // losing the screen or the keyboard, the screen changing its size or its monitors. Each watch
 // starts when asked for; the connection opens with the first. The events are read in one
 // place and kept as flags until asked for.
@@ -48,7 +48,8 @@ public:
     // The connection's descriptor, readable when events came; -1 before the first watch.
     int fd() const;
 
-    // Starts watching `window` for destruction; false when it doesn't exist (already gone).
+    // Starts watching `window` for destruction and changes of its size; false when it doesn't
+    // exist (already gone).
     bool watchDestruction(unsigned long window);
     // Starts watching whether the saver, `window`, is lost (above); false when it names no
     // window.
@@ -59,6 +60,8 @@ public:
 
     // Each reads what came first. True once the watched window has been destroyed.
     bool destroyed();
+    // True when the watched window changed its size since the last call.
+    bool hostResized();
     // True once the saver was lost.
     bool saverLost();
     // True when the screen changed since the last call.
@@ -83,6 +86,7 @@ private:
     bool m_saverHadKeyboard = false;  // the keyboard's focus once
     // What came, until asked for.
     bool m_destroyed = false;
+    bool m_hostResized = false;
     bool m_saverLost = false;
     bool m_screenChanged = false;
 };

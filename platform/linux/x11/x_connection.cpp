@@ -1,7 +1,9 @@
 #include "platform/linux/x11/x_connection.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
 
 #include <chrono>
 #include <thread>
@@ -68,8 +70,31 @@ void XConnection::flush(Display* display) {
     if (display != nullptr) XFlush(display);
 }
 
-std::vector<PixelRect> XConnection::monitors() {
+void XConnection::sync(Display* display) {
+    if (display != nullptr) XSync(display, False);
+}
+
+PixelRect XConnection::screen() {
+    if (m_display == nullptr) return PixelRect{};
+    return PixelRect{0, 0, DisplayWidth(m_display, DefaultScreen(m_display)), DisplayHeight(m_display, DefaultScreen(m_display))};
+}
+
+bool XConnection::passInputThrough(unsigned long window) {
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (m_display == nullptr || window == 0 || !XFixesQueryExtension(m_display, &event, &error) ||
+        !XFixesQueryVersion(m_display, &major, &minor) || major < 2) {
+        return false;
+    }
+    return !refused(m_display, [&] {
+        const XserverRegion none = XFixesCreateRegion(m_display, nullptr, 0);
+        XFixesSetWindowShapeRegion(m_display, window, ShapeInput, 0, 0, none);
+        XFixesDestroyRegion(m_display, none);
+    });
+}
+
+std::vector<PixelRect> XConnection::monitors(std::size_t* primary) {
     std::vector<PixelRect> found;
+    if (primary != nullptr) *primary = 0;
     int event = 0, error = 0, major = 0, minor = 0;
     if (m_display == nullptr || !XRRQueryExtension(m_display, &event, &error) ||
         !XRRQueryVersion(m_display, &major, &minor) || major * 100 + minor < 105) {
@@ -81,6 +106,7 @@ std::vector<PixelRect> XConnection::monitors() {
         return found;
     }
     for (int i = 0; i < count && list != nullptr; ++i) {
+        if (list[i].primary && primary != nullptr) *primary = found.size();
         found.push_back(PixelRect{list[i].x, list[i].y, list[i].width, list[i].height});
     }
     if (list != nullptr) XRRFreeMonitors(list);

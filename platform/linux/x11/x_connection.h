@@ -3,7 +3,8 @@
 // the size of a preview host's window (Qt's xcb plugin swallows the X errors about windows
 // that aren't its own), the native child under a point, where the window manager put a
 // window, and the monitors RandR lists. It reads no events: the desktop's changes come on a
-// connection of their own (desktop_watch.h).
+// connection of their own (desktop_watch.h). It also takes a window of Qt's out of the
+// pointer's way (passInputThrough).
 //
 // Facts relied on:
 // - Xlib's default error handler exits the process; ours (x_errors.h) drops errors, and
@@ -12,7 +13,11 @@
 // - Window geometry from the server is in device pixels.
 // - RandR 1.5 monitors are what desktops call monitors, virtual ones (xrandr --setmonitor)
 //   included; an output's CRTC alone can hold several.
+// - A window's input shape (XFixes 2) decides where the pointer is in it; with an empty one
+//   the server looks past it and its children to the window below, for pointer events, the
+//   cursor and a keyboard that follows the pointer alike. Any client may set it.
 // Interface thread only.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -48,10 +53,19 @@ public:
     bool rootGeometry(unsigned long window, PixelRect& rect);
     // Sends what another connection (Qt's) has queued.
     static void flush(Display* display);
+    // Sends it and waits until the server has done it.
+    static void sync(Display* display);
 
     // The monitors of the screen as RandR 1.5 lists them, in device pixels of the root
-    // window; empty when the server has no RandR 1.5.
-    std::vector<PixelRect> monitors();
+    // window; empty when the server has no RandR 1.5. `primary`, when given, receives the
+    // index of the primary one (0 when none is marked).
+    std::vector<PixelRect> monitors(std::size_t* primary = nullptr);
+    // The root window's size.
+    PixelRect screen();
+
+    // Gives the window an empty input shape: input over it goes to the window beneath, its
+    // parent's. False when the server has no XFixes 2 or the id names no window.
+    bool passInputThrough(unsigned long window);
 
 private:
     Display* m_display = nullptr;
