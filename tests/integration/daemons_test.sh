@@ -101,7 +101,8 @@ case "$daemon" in
         cp "$HOME/.xscreensaver" "$HOME/xscreensaver.before"
         u tessiva-idle xscreensaver >"$HOME/idle.log" 2>&1
         check "tessiva-idle xscreensaver sets up and starts xscreensaver" $? "$(cat "$HOME/idle.log")"
-        head -n 6 "$HOME/.xscreensaver" | grep -q "^[[:space:]]*\"Tessiva\"[[:space:]]*$HOME/.local/bin/tessiva --root" &&
+        sed -n '/^programs:/,$p' "$HOME/.xscreensaver" | sed -n 2p |
+            grep -q "^[[:space:]]*\"Tessiva\"[[:space:]]*$HOME/.local/bin/tessiva --root" &&
             grep -q '^mode:[[:space:]]*one$' "$HOME/.xscreensaver" && grep -q '^selected:[[:space:]]*0$' "$HOME/.xscreensaver"
         check "xscreensaver: Tessiva first of the programs, chosen in mode one" $? "$(cat "$HOME/.xscreensaver")"
         u tessiva-idle status >"$HOME/status.log" 2>&1
