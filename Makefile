@@ -1,10 +1,12 @@
 # Two commands do everything on a fresh Debian 12 machine:
-#   make run    builds and starts the full-screen saver
-#   make test   builds and runs every test through ctest: the Linux build's (unit, posix,
-#               integration), then the Windows build's (unit, integration) under Wine
-# and two more install it for the current user (see scripts/install.sh), without root:
+#   make run    installs what building and running need, builds and starts the full-screen saver
+#   make test   installs what the tests need as well (compositors, Wine, mingw-w64, NSIS, a
+#               sound server, X tools...), builds and runs every test through ctest: the Linux
+#               build's (unit, posix, integration), then the Windows build's under Wine
+# two more install it for the current user (see scripts/install.sh), without root:
 #   make install [PREFIX=~/.local]    make uninstall [PREFIX=~/.local]
-.PHONY: all setup build run test windows test-windows asan bench fuzz clean install uninstall
+.PHONY: all setup setup-windows setup-test build run test windows test-windows asan bench fuzz clean \
+	install uninstall
 
 PREFIX ?= $(HOME)/.local
 
@@ -13,6 +15,12 @@ all: build
 setup:
 	@scripts/setup.sh
 
+setup-windows:
+	@scripts/setup.sh --windows
+
+setup-test:
+	@scripts/setup.sh --test
+
 build: setup
 	cmake --preset dev
 	cmake --build --preset dev
@@ -20,7 +28,7 @@ build: setup
 run: build
 	build/tessiva /S
 
-test: build
+test: setup-test build
 	ctest --preset dev
 	$(MAKE) --no-print-directory test-windows
 
@@ -34,23 +42,23 @@ uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
 
 # The portable core and its unit tests for Windows (mingw-w64), in build-windows/.
-windows: setup
+windows: setup-windows
 	cmake --preset windows
 	cmake --build --preset windows
 
 # The Windows build's tests under Wine: the portable unit tests, the layers on the real
 # frameworks, the program in every mode and the installer. Each run starts from fresh Wine
 # prefixes (6 to 10 s each), made and ended by ctest fixtures.
-test-windows: windows
+test-windows: setup-test windows
 	ctest --test-dir build-windows --output-on-failure --timeout 600
 
-asan: setup
+asan: setup-test
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
 # Prints numbers against baselines on the same clip; not part of `make test`.
-bench: setup
+bench:
 	scripts/bench.sh
 
 # Each fuzzer runs for 60 s; not part of `make test`.
