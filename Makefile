@@ -6,7 +6,7 @@
 # two more install it for the current user (see scripts/install.sh), without root:
 #   make install [PREFIX=~/.local]    make uninstall [PREFIX=~/.local]
 .PHONY: all setup setup-windows setup-test build run test windows test-windows asan bench fuzz clean \
-	install uninstall
+	install uninstall release
 
 PREFIX ?= $(HOME)/.local
 
@@ -32,11 +32,19 @@ test: setup-test build
 	ctest --preset dev
 	$(MAKE) --no-print-directory test-windows
 
+# The optimised program with Debian's hardening flags, for the per-user install and the
+# package alike.
+buildflags = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1))
+
+release: setup
+	cmake --preset release -DCMAKE_C_FLAGS="$(call buildflags,CFLAGS) $(call buildflags,CPPFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$(call buildflags,CXXFLAGS) $(call buildflags,CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(call buildflags,LDFLAGS)"
+	cmake --build --preset release --target tessiva tessiva-gnome-idle tessiva_package_files
+
 # The optimised program, installed under PREFIX with its clip and settings.
-install: setup
-	cmake --preset release
-	cmake --build --preset release --target tessiva tessiva-gnome-idle
-	scripts/install.sh install build-release/tessiva "$(PREFIX)"
+install: release
+	scripts/install.sh install build-release "$(PREFIX)"
 
 uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
