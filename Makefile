@@ -5,8 +5,10 @@
 #               build's (unit, posix, integration), then the Windows build's under Wine
 # two more install it for the current user (see scripts/install.sh), without root:
 #   make install [PREFIX=~/.local]    make uninstall [PREFIX=~/.local]
+# and one makes the Debian package, tessiva_<version>_amd64.deb, here:
+#   make deb
 .PHONY: all setup setup-windows setup-test build run test windows test-windows asan bench fuzz clean \
-	install uninstall release
+	install uninstall deb release
 
 PREFIX ?= $(HOME)/.local
 
@@ -48,6 +50,12 @@ install: release
 
 uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
+
+# The Debian package of the optimised program (cmake/Package.cmake says what goes in it).
+deb: release
+	cpack --config build-release/CPackConfig.cmake -B build-release/package
+	cp build-release/package/tessiva_*_amd64.deb .
+	@echo "Made $$(ls build-release/package/tessiva_*_amd64.deb | xargs -n1 basename); install it with: sudo apt-get install ./$$(ls build-release/package/tessiva_*_amd64.deb | xargs -n1 basename)"
 
 # The portable core and its unit tests for Windows (mingw-w64), in build-windows/.
 windows: setup-windows
