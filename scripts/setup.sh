@@ -24,6 +24,8 @@ build=(
   libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev libxkbcommon-dev qt6-wayland
   # GIO, which the saver and GNOME's idle host speak D-Bus with.
   libglib2.0-dev
+  # make deb: CPack finds the binaries for dpkg-shlibdeps with file.
+  file
 )
 windows=(
   # The Windows build (preset windows): mingw-w64 with POSIX threads and GoogleTest's sources
