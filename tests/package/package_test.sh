@@ -86,7 +86,8 @@ done
 [ -z "$missing" ]
 check "Depends name every library's package and the run-time plugins" $? "missing:$missing; Depends:$depends"
 
-# ---- A fresh Debian 12
+# ---- A fresh Debian 12, made again once a month
+find "$cache" -maxdepth 1 -name bookworm.tar -mtime +30 -delete
 if [ ! -f "$cache/bookworm.tar" ]; then
   unshare --mount --pid --fork --mount-proc mmdebstrap --variant=apt --format=tar --skip=cleanup/apt/lists \
     bookworm "$cache/bookworm.tar.new" >"$work/mmdebstrap.log" 2>&1 && mv "$cache/bookworm.tar.new" "$cache/bookworm.tar"
@@ -122,6 +123,9 @@ in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recom
   </dev/null >"$work/install.log" 2>&1
 needed "apt-get installs the package, Depends alone" $? "$(tail -n 5 "$work/install.log")"
 echo "     $(grep -o '[0-9]* newly installed' "$work/install.log")"
+# The cache keeps what can still be fetched, no older versions.
+in_root apt-get autoclean -qq >/dev/null 2>&1
+rm -f "$cache/archives/"*.deb
 ln "$root/var/cache/apt/archives/"*.deb "$cache/archives/" 2>/dev/null
 rm -f "$root/var/cache/apt/archives/"*.deb
 took "the install"
