@@ -9,7 +9,10 @@
 #            and GNOME's idle host in /usr/lib/tessiva/, the clip in /usr/share/tessiva/, the
 #            system's settings in /etc/tessiva/Tessiva.ini (a conffile, naming the clip's
 #            folder) with a link to it beside the program, /usr/bin/tessiva (a link) and
-#            tessiva-idle, the menu entry, manual pages, the copyright file and the changelog.
+#            tessiva-idle, the menu entry, manual pages, the copyright file and the changelog;
+#            for the X11 screensaver daemons, a link to the program in /usr/libexec/xscreensaver/
+#            (the only folder MATE's and Xfce's run programs from), xscreensaver's description of
+#            it and MATE's and Xfce's theme entry.
 #
 # What install() can't say (links, the kept settings file, the menu entry whose Exec names the
 # installed program) cmake/InstallSteps.cmake does at install time, for the prefix and DESTDIR
@@ -49,6 +52,10 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/tessiva.1.gz ${CMAKE_BINARY_DIR}/pac
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT package)
 install(FILES ${TESSIVA_PACKAGING}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT package)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/daemons/tessiva.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config
+  COMPONENT package)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/daemons/tessiva.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers COMPONENT package)
 
 foreach(component user package)
   install(CODE "

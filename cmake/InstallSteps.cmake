@@ -3,7 +3,8 @@
 #   user     PREFIX/lib/tessiva/Tessiva.ini naming that folder, unless a settings file is there
 #            in any spelling; PREFIX/bin/tessiva, an absolute link to the program
 #   package  /etc/tessiva/Tessiva.ini naming /usr/share/tessiva/, and a link to it beside the
-#            program; /usr/bin/tessiva, a relative link to the program
+#            program; /usr/bin/tessiva and /usr/libexec/xscreensaver/tessiva, relative links to
+#            the program
 #   both     the menu entry "Tessiva settings", which runs the installed program with /C
 # What it makes goes into the install manifest, as install()'s own files do.
 # In: TESSIVA_COMPONENT, TESSIVA_APP_DIR, TESSIVA_BINDIR, TESSIVA_DATADIR (relative to the prefix).
@@ -41,8 +42,12 @@ if(TESSIVA_COMPONENT STREQUAL "package")
   tessiva_link(/etc/tessiva/Tessiva.ini "${app}/Tessiva.ini")
   file(RELATIVE_PATH program "${prefix}/${TESSIVA_BINDIR}" "${app}/tessiva")
   tessiva_link("${program}" "${prefix}/${TESSIVA_BINDIR}/tessiva")
+  # MATE's and Xfce's screensaver run a theme's program only from their own folder.
+  file(RELATIVE_PATH hack "${prefix}/libexec/xscreensaver" "${app}/tessiva")
+  tessiva_link("${hack}" "${prefix}/libexec/xscreensaver/tessiva")
   tessiva_made(/etc/tessiva/Tessiva.ini)
   tessiva_made("${app}/Tessiva.ini")
+  tessiva_made("${prefix}/libexec/xscreensaver/tessiva")
 else()
   # The settings file is the user's: a second install keeps it as it is, in any spelling.
   file(GLOB entries LIST_DIRECTORIES false "${staged}${app}/*")

@@ -53,15 +53,18 @@ cat >"$work/expected" <<'EOF'
 /usr/lib/tessiva/Tessiva.ini -> /etc/tessiva/Tessiva.ini
 /usr/lib/tessiva/tessiva
 /usr/lib/tessiva/tessiva-gnome-idle
+/usr/libexec/xscreensaver/tessiva -> ../../lib/tessiva/tessiva
+/usr/share/applications/screensavers/tessiva.desktop
 /usr/share/applications/tessiva-settings.desktop
 /usr/share/doc/tessiva/changelog.gz
 /usr/share/doc/tessiva/copyright
 /usr/share/man/man1/tessiva-idle.1.gz
 /usr/share/man/man1/tessiva.1.gz
 /usr/share/tessiva/vorn.evc
+/usr/share/xscreensaver/config/tessiva.xml
 EOF
 diff "$work/expected" "$work/contents" >"$work/contents.diff"
-check "its files are the program, GNOME's idle host, the commands, the clip, the settings, the menu entry, manuals, copyright and changelog" $? \
+check "its files are the program, GNOME's idle host, the commands, the clip, the settings, the menu entry, the daemons' link, description and theme, manuals, copyright and changelog" $? \
   "$(cat "$work/contents.diff")"
 dpkg-deb -x "$deb" "$work/files" && dpkg-deb -e "$deb" "$work/control"
 [ "$(cat "$work/control/conffiles")" = /etc/tessiva/Tessiva.ini ] &&
