@@ -45,7 +45,7 @@ savers() {
 }
 no_savers() { [ -z "$(savers)" ]; }
 decoders() { local p n=0; for p in $(savers); do ls -l "/proc/$p/fd" 2>/dev/null | grep -q "$app/vorn.evc" && n=$((n + 1)); done; echo "$n"; }
-host_of() { tr '\0' '\n' <"/proc/$1/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p'; }
+host_of() { [ -n "$1" ] && tr '\0' '\n' <"/proc/$1/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p'; }
 # The average colour of the region WxH+X+Y of the screen, as "R G B".
 colour_of() {
     import -window root -crop "$1" +repage -resize '1x1!' -depth 8 txt:- 2>/dev/null |
@@ -62,9 +62,13 @@ plays() {
 primary=1280x720+0+0
 other=1280x720+1280+0
 
-# Installed as a user does, with the caches a user who has logged in before has.
-u "$root/scripts/install.sh" install "$program" "$HOME/.local" >/dev/null
-check "make install's script installs for the user" $?
+# Installed as the user's own `make install` leaves it: the build folder is root's here, so the
+# script runs as root and the user is given what it made. Nothing further can work without it.
+"$root/scripts/install.sh" install "$program" "$HOME/.local" >"$HOME/install.log" 2>&1 && chown -R "$user:" "$HOME/.local"
+installed=$?
+check "make install's script installs for the user" $installed "$(cat "$HOME/install.log")"
+[ "$installed" = 0 ] || { finish; exit; }
+# With the caches a user who has logged in before has.
 u gst-inspect-1.0 >/dev/null 2>&1
 
 activate() {
