@@ -10,8 +10,10 @@
 # - a source in platform/shared/ includes a desktop folder's header ("platform/linux/...");
 # - a source of one desktop folder (platform/linux/, platform/windows/, any other folder of
 #   platform/ but shared/) includes another desktop folder's header;
-# - inside platform/linux/, a source of one display system's folder (x11/, wayland/) includes
-#   the other's: what both need lives beside them (mouse/, process/).
+# - inside platform/linux/, a source of one desktop's wing (x11/, wayland/) includes the
+#   other's, or a source of a folder both share (qt/, gst/, mouse/, posix/, ...) includes a
+#   wing: what both need lives beside them. Only the table that chooses the desktop
+#   (session/) and the composition root (main.cpp) include the wings.
 # The core's targets link no framework, but system headers (X11's, the Windows SDK's under
 # mingw, POSIX's) sit on the default include path, so a stray include would otherwise compile.
 # Names are matched exactly: on Windows' file system <String> or "Platform/desktop.h" would
@@ -131,24 +133,31 @@ foreach(folder shared ${desktops})
   endforeach()
 endforeach()
 
-# The display systems on Linux: what both need lives beside them, never in one of them.
-set(display_systems x11 wayland)
-foreach(folder ${display_systems})
-  file(GLOB_RECURSE layer_sources ${ROOT}/platform/linux/${folder}/*)
-  list(FILTER layer_sources INCLUDE REGEX "\\.(h|hh|hpp|hxx|inl|c|cc|cpp|cxx)$")
-  list(SORT layer_sources)
-  foreach(source ${layer_sources})
-    math(EXPR checked "${checked} + 1")
-    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*(include|include_next|import)[ \t]*\"platform/linux/")
-    foreach(line ${lines})
-      string(REGEX MATCH "\"platform/linux/([A-Za-z0-9_]+)/" found "${line}")
-      set(target "${CMAKE_MATCH_1}")
-      if(target IN_LIST display_systems AND NOT target STREQUAL folder)
-        file(RELATIVE_PATH shown ${ROOT} ${source})
-        string(STRIP "${line}" line)
-        list(APPEND crossing "  ${shown}: ${line}")
-      endif()
-    endforeach()
+# The desktops' wings on Linux: a wing includes no other wing, a shared folder no wing.
+set(wings x11 wayland)
+set(above_wings session)
+file(GLOB_RECURSE linux_sources ${ROOT}/platform/linux/*)
+list(FILTER linux_sources INCLUDE REGEX "\\.(h|hh|hpp|hxx|inl|c|cc|cpp|cxx)$")
+list(SORT linux_sources)
+foreach(source ${linux_sources})
+  file(RELATIVE_PATH inside ${ROOT}/platform/linux ${source})
+  if(NOT inside MATCHES "/")
+    continue()  # the composition root
+  endif()
+  string(REGEX MATCH "^[^/]+" folder "${inside}")
+  if(folder IN_LIST above_wings)
+    continue()
+  endif()
+  math(EXPR checked "${checked} + 1")
+  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*(include|include_next|import)[ \t]*\"platform/linux/")
+  foreach(line ${lines})
+    string(REGEX MATCH "\"platform/linux/([A-Za-z0-9_]+)/" found "${line}")
+    set(target "${CMAKE_MATCH_1}")
+    if(target IN_LIST wings AND NOT target STREQUAL folder)
+      file(RELATIVE_PATH shown ${ROOT} ${source})
+      string(STRIP "${line}" line)
+      list(APPEND crossing "  ${shown}: ${line}")
+    endif()
   endforeach()
 endforeach()
 
@@ -168,7 +177,7 @@ if(bad OR upward OR crossing)
   if(crossing)
     list(JOIN crossing "\n" crossing)
     string(APPEND report "includes across layers (platform/shared/ includes no desktop folder, no "
-      "desktop folder another, and neither of platform/linux/x11/ and wayland/ the other):\n${crossing}\n")
+      "desktop folder another; on Linux no wing, x11/ or wayland/, the other, and no shared folder a wing):\n${crossing}\n")
   endif()
   message(FATAL_ERROR "${report}")
 endif()

@@ -27,11 +27,15 @@ function(check_tree name extra_file extra_text)
   # and the seam; only the seam's own files are core.
   file(WRITE ${tree}/platform/linux/qt/qt_forms.cpp "#include <QWidget>\n#include \"platform/linux/posix/private_profile.h\"\n"
     "#include \"platform/shared/color.h\"\n#include \"platform/forms.h\"\n")
-  # Above both display systems, the forms layer may include either; each of them what they share.
-  file(WRITE ${tree}/platform/linux/qt/x11_presenter.cpp "#include \"platform/linux/x11/x_connection.h\"\n"
-    "#include \"platform/linux/wayland/wayland_client.h\"\n")
+  # The table that chooses the desktop includes both wings, and the composition root it; each
+  # wing includes what both share.
+  file(WRITE ${tree}/platform/linux/session/connect_session.cpp "#include \"platform/linux/x11/qt/x11_session.h\"\n"
+    "#include \"platform/linux/wayland/qt/wayland_session.h\"\n")
+  file(WRITE ${tree}/platform/linux/main.cpp "#include \"platform/linux/session/connect_session.h\"\n")
   file(WRITE ${tree}/platform/linux/wayland/relative_mouse.cpp "#include \"platform/linux/mouse/mouse_feed.h\"\n"
     "#include \"platform/linux/wayland/wayland_seat.h\"\n")
+  file(WRITE ${tree}/platform/linux/x11/qt/x11_presenter.cpp "#include \"platform/linux/qt/qt_form_window.h\"\n"
+    "#include \"platform/linux/x11/x_connection.h\"\n")
   file(WRITE ${tree}/platform/windows/win32/win32_forms.cpp "#include <windows.h>\n#include \"platform/windows/com/com_ref.h\"\n"
     "#include \"platform/shared/form_rules.h\"\n")
   file(WRITE ${tree}/platform/shared/form_rules.cpp "#include <vector>\n#include \"platform/shared/form_rules.h\"\n"
@@ -77,6 +81,9 @@ set(cases
   "platform/wayland/wl_forms.cpp|#include \"platform/linux/qt/qt_forms.h\""
   "platform/linux/wayland/wayland_client.cpp|#include \"platform/linux/x11/x_errors.h\""
   "platform/linux/x11/xinput/raw_mouse_watcher.h|#include \"platform/linux/wayland/wayland_seat.h\""
+  "platform/linux/qt/qt_forms.cpp|#include \"platform/linux/x11/qt/x11_presenter.h\""
+  "platform/linux/gst/gst_graph.cpp|#include \"platform/linux/wayland/video/frame_target.h\""
+  "platform/linux/mouse/buffered_mouse.h|#include \"platform/linux/x11/xinput/raw_mouse_watcher.h\""
   # Back up the core's layers.
   "input/quit_rule.h|#include \"startup/mode_flags.h\""
   "settings/config_dialog.cpp|#include \"window/form1_controls.h\""

@@ -18,7 +18,7 @@ function(tessiva_wayland_protocols target)
   set(sources)
   foreach(xml IN LISTS ARGN)
     if(NOT EXISTS ${xml})
-      message(FATAL_ERROR "Wayland protocol ${xml} is missing: scripts/setup.sh installs it")
+      message(FATAL_ERROR "Wayland protocol ${xml} is missing: scripts/setup.sh --test installs it")
     endif()
     get_filename_component(name ${xml} NAME_WE)
     add_custom_command(OUTPUT ${out}/${name}-client-protocol.h

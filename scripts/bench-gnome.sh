@@ -20,13 +20,9 @@ seconds=${BENCH_WAYLAND_SECONDS:-12}
 
 work=$(mktemp -d)
 chmod 755 "$work"
-trap 'gnome_stop; rm -rf "$work"' EXIT
-mkdir "$work/app"
-chmod 755 "$work/app"
-cp "$program" "$work/app/tessiva"
-printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$clip")" >"$work/app/Tessiva.ini"
-chmod 644 "$work/app/Tessiva.ini"
-gnome_start "$work" 1280x720 || { echo "GNOME: gnome-shell did not start"; exit 1; }
+trap 'session_stop; rm -rf "$work"' EXIT
+new_app "$work" "$program" "$(dirname "$clip")" 1
+GNOME_MONITORS=1280x720 session_start "$work" || { echo "GNOME: gnome-shell did not start"; exit 1; }
 # waylandsink's own fullscreen property fails in GStreamer 1.22: a key of GNOME's makes its
 # window full screen instead (GNOME binds none by default).
 as_user gsettings set org.gnome.desktop.wm.keybindings toggle-fullscreen "['<Super>f']"
@@ -35,8 +31,8 @@ start_player() {
     as_user_job "$@" >"$work/player.log" 2>&1 &
     player=$!
 }
-fullscreen_player() { remote key 0xffeb press && remote key 0x66 click && remote key 0xffeb release; }
-compositor=$gnome_pid
+fullscreen_player() { key super press && key f && key super release; }
+compositor=$session_pid
 
 echo "GNOME: headless gnome-shell $(gnome-shell --version | awk '{print $3}'), one 1280x720 monitor, $rounds rounds of $seconds s"
-compare_players gnome-shell "$work/app/tessiva" "$clip"
+compare_players gnome-shell "$app/tessiva" "$clip"

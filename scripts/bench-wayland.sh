@@ -14,6 +14,7 @@ program=$1
 pointer_tool=$2
 clip=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tests/checks.sh"
 . "$root/tests/linux/wayland/sway_session.sh"
 . "$root/scripts/bench-players.sh"
 rounds=${BENCH_RUNS:-5}
@@ -21,24 +22,22 @@ seconds=${BENCH_WAYLAND_SECONDS:-12}
 
 work=$(mktemp -d)
 chmod 755 "$work"
-trap 'pkill -P $$ 2>/dev/null; sway_stop; rm -rf "$work"' EXIT
-mkdir "$work/app"
-cp "$program" "$work/app/tessiva"
-printf '[config]\npath=%s/\nsound=1\n' "$(dirname "$clip")" >"$work/app/Tessiva.ini"
+trap 'session_stop; rm -rf "$work"' EXIT
+new_app "$work" "$program" "$(dirname "$clip")" 1
 
 start_player() {
-    "$@" >"$work/player.log" 2>&1 &
+    as_user_job "$@" >"$work/player.log" 2>&1 &
     player=$!
 }
 # waylandsink's own fullscreen property fails in GStreamer 1.22 (its window doesn't exist yet
 # when the property is set, and none shows): sway makes the new window full screen instead.
-fullscreen_player() { swaymsg -q fullscreen enable; }
+fullscreen_player() { sway_msg -q fullscreen enable; }
 
 for size in ${BENCH_WAYLAND_SIZES:-1280x720 3840x2160}; do
-    SWAY_OUTPUT_SIZE=$size sway_start "$work" "$pointer_tool" || exit 1
-    compositor=$(pgrep -f -x "sway -c $XDG_RUNTIME_DIR/config" | head -n1)
+    SWAY_OUTPUT_SIZE=$size session_start "$work" "$pointer_tool" || exit 1
+    compositor=$session_pid
     echo
-    echo "Wayland: headless sway $(sway --version | awk '{print $3}'), output $(outputs | head -n1), $rounds rounds of $seconds s"
-    compare_players sway "$work/app/tessiva" "$clip"
-    sway_stop
+    echo "Wayland: headless sway $(sway --version | awk '{print $3}'), output $(sway_outputs | head -n1), $rounds rounds of $seconds s"
+    compare_players sway "$app/tessiva" "$clip"
+    session_stop
 done

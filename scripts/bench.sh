@@ -16,7 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/setup.sh
+scripts/setup.sh --test
 
 packages=(mpv gstreamer1.0-tools libxdamage-dev libxtst-dev)
 missing=()

@@ -23,7 +23,7 @@ set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGUMENTS...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || { echo "$0: no Wine at $wine (scripts/setup.sh installs wine64)" >&2; exit 2; }
+[ -x "$wine" ] || { echo "$0: no Wine at $wine (scripts/setup.sh --test installs wine64)" >&2; exit 2; }
 wineserver=$(dirname "$wine")/wineserver
 
 export WINEDEBUG=-all

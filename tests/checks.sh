@@ -10,6 +10,11 @@
 #   picture_shows                the middle of the X screen is not black
 #   start_sound_server DIR       a PulseAudio with a null sink of the caller's own
 #   sound_streams                how many streams play on it
+#   settings PATH [SOUND]        a settings file's text: "path" PATH, and "sound" SOUND when given
+#   new_app DIR PROGRAM CLIPS [SOUND]
+#                                a new folder under DIR, open to all, with PROGRAM copied in as
+#                                tessiva and its settings file naming the folder CLIPS, SOUND (0)
+#                                for "sound"; sets app
 
 passed=0
 failed=0
@@ -78,3 +83,12 @@ start_sound_server() {
 }
 # How many streams play on that server.
 sound_streams() { pactl list short sink-inputs 2>/dev/null | grep -c .; }
+
+settings() {
+    printf '[config]\npath=%s\n' "$1"
+    [ $# -lt 2 ] || printf 'sound=%s\n' "$2"
+}
+new_app() {
+    app=$(mktemp -d "$1/app.XXXX") && chmod 755 "$app" && cp "$2" "$app/tessiva" &&
+        settings "$3/" "${4:-0}" >"$app/Tessiva.ini" && chmod 644 "$app/Tessiva.ini"
+}

@@ -43,7 +43,7 @@ before=$(tree)
 check "install succeeds" $? "$(tail -n 3 "$work/install.log")"
 [ -x "$app/tessiva" ] && [ -f "$app/vorn.evc" ] && [ -x "$app/tessiva-gnome-idle" ]
 check "the program, GNOME's idle host and the clip are in the application directory" $?
-[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/' "$app")" ]
+[ "$(cat "$app/Tessiva.ini")" = "$(settings "$app/")" ]
 check "the settings file names the application directory" $?
 [ "$(readlink "$prefix/bin/tessiva")" = "$app/tessiva" ]
 check "bin/tessiva links to the program" $?
@@ -64,7 +64,7 @@ xdotool key space Tab Tab space
 wait_exit "$dialog" 50
 [ "$status" = 0 ]
 check "the dialog ends with 0 after OK" $? "status $status"
-[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\npath=%s/\nsound=0' "$app")" ]
+[ "$(cat "$app/Tessiva.ini")" = "$(settings "$app/" 0)" ]
 check "OK saved the cleared box beside the program, keeping the path" $?
 
 # --- Started with stdout and stderr closed, as xautolock starts its locker, it still ends on a key
@@ -79,9 +79,9 @@ wait_exit "$saver" 50
 check "a key ends the saver started with closed output" $?
 
 # --- Installing again keeps the settings file as it is, in whatever spelling
-printf '[config]\nsound=1\npath=/my/clips/\n' >"$app/Tessiva.ini"
+settings /my/clips/ 1 >"$app/Tessiva.ini"
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1
-[ "$(cat "$app/Tessiva.ini")" = "$(printf '[config]\nsound=1\npath=/my/clips/')" ]
+[ "$(cat "$app/Tessiva.ini")" = "$(settings /my/clips/ 1)" ]
 check "a second install keeps the settings file" $?
 mv "$app/Tessiva.ini" "$app/tessiva.INI"
 "$root/scripts/install.sh" install "$program" "$prefix" >/dev/null 2>&1

@@ -4,6 +4,7 @@
 // Runs with and without a window manager; the places follow TESSIVA_TEST_DPI.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -396,10 +397,14 @@ TEST_F(Dialog, CancelEndsWithoutSavingAndLeavesAStoredFileAlone) {
 }
 
 TEST_F(Dialog, AFailedSaveIsReportedAndTheDialogStaysOpen) {
-    // Root ignores permissions, so as root the program runs as nobody; either way the folder
-    // can be read and entered but not written.
+    // Root ignores permissions, so as root the program runs as nobody, in a folder of its own
+    // (another user's folder would send the save to nobody's own settings file); either way
+    // the folder can be read and entered but not written.
     StartOptions options;
     options.asNobody = geteuid() == 0;
+    if (const passwd* nobody = getpwnam("nobody"); options.asNobody && nobody != nullptr) {
+        ASSERT_EQ(chown(run.program.folder().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
     fs::permissions(run.program.folder(), fs::perms(0555));
     ASSERT_NO_FATAL_FAILURE(open(run, options));
     ASSERT_NO_FATAL_FAILURE(click(run, cmdOK()));
@@ -415,7 +420,7 @@ TEST_F(Dialog, AFailedSaveIsReportedAndTheDialogStaysOpen) {
     expectFolderHolds(run, false);
 
     // The dialog still answers: once the folder can be written, OK saves and ends.
-    fs::permissions(run.program.folder(), fs::perms(options.asNobody ? 0777 : 0755));
+    fs::permissions(run.program.folder(), fs::perms(0755));
     ASSERT_NO_FATAL_FAILURE(click(run, cmdOK()));
     ASSERT_NO_FATAL_FAILURE(expectEndsWithZero(run, "a second click on OK"));
     EXPECT_EQ(readText(run.settings()), "[config]\nsound=1\n");

@@ -94,25 +94,20 @@ TEST_F(Monitors, TheOtherMonitorIsBlackWithoutAPointerWhileTheVideoPlaysOnThePri
     EXPECT_FALSE(program.waitForExit(0ms).has_value());
 }
 
-// The mouse watcher ignores the right button, so this click can only end the saver through
-// the black window's own events.
-TEST_F(Monitors, ARightClickOnTheOtherMonitorEndsTheSaver) {
-    ASSERT_NE(startSaver(), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool click 3");
+// With the pointer on the other monitor: the mouse watcher ignores the right button, so that
+// click can end the saver only through the black window's own events; a key; a movement.
+class MonitorsInput : public Monitors, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MonitorsInput, OnTheOtherMonitorEndsTheSaver) {
+    const unsigned long window = startSaver();
+    ASSERT_NE(window, 0u);
+    int points = 0;
+    ASSERT_TRUE(XSession::waitUntil([&] { return blackPointsOnTheRight(points) == points && x.hasFocus(window); }, 3000ms));
+    expectEndsOn(GetParam());
 }
 
-TEST_F(Monitors, AKeyWithThePointerOnTheOtherMonitorEndsTheSaver) {
-    ASSERT_NE(startSaver(), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool key a");
-}
-
-TEST_F(Monitors, MovementOnTheOtherMonitorEndsTheSaver) {
-    ASSERT_NE(startSaver(), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool mousemove_relative 3 3");
-}
+INSTANTIATE_TEST_SUITE_P(Each, MonitorsInput,
+                         ::testing::Values("xdotool click 3", "xdotool key a", "xdotool mousemove_relative 3 3"));
 
 }  // namespace
 }  // namespace tessiva::integration

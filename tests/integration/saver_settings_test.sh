@@ -17,11 +17,10 @@ trap 'pkill -P $$ 2>/dev/null; rm -rf "$work"' EXIT
 cp "$program" "$work/tessiva"
 unset PULSE_SERVER
 
-settings() { printf '[config]\npath=%s\nsound=%s\n' "$1" "$2" >"$work/Tessiva.ini"; }
 has_focus() { [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$1" ]; }
 # Starts "/S" with the settings given and waits for its picture; the saver's PID is $pid.
 start_saver() {
-    settings "$1" "$2"
+    settings "$1" "$2" >"$work/Tessiva.ini"
     "$work/tessiva" /S >"$work/saver.log" 2>&1 &
     pid=$!
     wait_for 10 has_focus "$pid" && wait_for 10 picture_shows

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "quadrant_clip.h"
 #include "x_session.h"
 
 namespace tessiva::integration {
@@ -20,43 +21,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Four coloured quadrants (red, lime / blue, yellow) with a white marker moving along the
-// middle, 640x360 for 3 s: scaled whole onto the screen, each quadrant fills a screen quadrant.
-std::string quadrantClipPath() {
-    return std::filesystem::temp_directory_path() / ("tessiva-quadrants-" + std::to_string(getpid()) + ".mp4");
-}
-
-// The clip is made once per run and goes with it.
-class ClipCleanup : public ::testing::Environment {
-public:
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove(quadrantClipPath(), ignored);
-    }
-};
-const auto* const g_cleanup = ::testing::AddGlobalTestEnvironment(new ClipCleanup);
-
-const std::string& quadrantClip() {
-    static const std::string path = [] {
-        const std::string file = quadrantClipPath();
-        const std::string command =
-            "ffmpeg -hide_banner -loglevel error -y -f lavfi -i \"color=c=red:s=320x180:r=30:d=3[a];"
-            "color=c=lime:s=320x180:r=30:d=3[b];color=c=blue:s=320x180:r=30:d=3[c];color=c=yellow:s=320x180:r=30:d=3[d];"
-            "color=c=white:s=40x20:r=30:d=3[m];[a][b]hstack[t];[c][d]hstack[u];[t][u]vstack[q];"
-            "[q][m]overlay=x='mod(t*200\\,600)':y=170\" "
-            "-f lavfi -i sine=frequency=440:duration=3 -c:v libx264 -pix_fmt yuv420p -c:a aac -t 3 -shortest " + file;
-        if (std::system(command.c_str()) != 0) return std::string();
-        return file;
-    }();
-    return path;
-}
-
 class Saver : public ::testing::Test {
 protected:
     XSession x;
     ProgramCopy program;
 
     unsigned long startWith(const std::string& clip) { return startSaver(program, clip, false); }
+
+    // The saver up with the quadrant clip, holding the keyboard: its input is watched by then.
+    unsigned long startPlaying() {
+        const unsigned long window = startWith(quadrantClip());
+        if (window != 0) XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms);
+        return window;
+    }
 
     // Puts `clip` (or nothing) where the settings say the clip is, and starts the saver.
     unsigned long startSaver(ProgramCopy& copy, const std::string& clip, bool asFolder) {
@@ -129,27 +106,19 @@ TEST_F(Saver, ShowsTheWholeClipOverTheScreenAndLoopsIt) {
     EXPECT_FALSE(program.waitForExit(0ms).has_value());
 }
 
-TEST_F(Saver, RelativeMouseMovementEndsItThroughTheWatcher) {
-    ASSERT_NE(startWith(quadrantClip()), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool mousemove_relative 3 3");
+// A movement through the watcher, a key that types a character, a right click over the video.
+class SaverInput : public Saver, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SaverInput, EndsIt) {
+    ASSERT_NE(startPlaying(), 0u);
+    expectEndsOn(GetParam());
 }
 
-TEST_F(Saver, AKeyPressEndsIt) {
-    ASSERT_NE(startWith(quadrantClip()), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool key a");
-}
-
-TEST_F(Saver, ARightClickOverTheVideoEndsIt) {
-    ASSERT_NE(startWith(quadrantClip()), 0u);
-    std::this_thread::sleep_for(500ms);
-    expectEndsOn("xdotool click 3");
-}
+INSTANTIATE_TEST_SUITE_P(Each, SaverInput,
+                         ::testing::Values("xdotool mousemove_relative 3 3", "xdotool key a", "xdotool click 3"));
 
 TEST_F(Saver, ScrollingAndALoneShiftLeaveItRunning) {
-    ASSERT_NE(startWith(quadrantClip()), 0u);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_NE(startPlaying(), 0u);
     expectStillRunningAfter("xdotool click 4");
     expectStillRunningAfter("xdotool click 5");
     expectStillRunningAfter("xdotool key shift");
@@ -226,8 +195,8 @@ TEST_F(Saver, ARunTimeErrorReportStaysUpUntilDismissedWhateverTheMouseDoes) {
 // A window of another client that takes the keyboard (as a new window does under a window
 // manager) would get what is typed while the saver, on top, hides it: the saver ends.
 TEST_F(Saver, AnotherClientTakingTheKeyboardEndsItAndGetsWhatIsTypedNext) {
-    const unsigned long window = startWith(quadrantClip());
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms));
+    const unsigned long window = startPlaying();
+    ASSERT_TRUE(x.hasFocus(window));
     Display* d = x.display();
     const unsigned long intruder = x.createHost(200, 100, 0xffffff);
     XSelectInput(d, intruder, KeyPressMask);
@@ -246,8 +215,8 @@ TEST_F(Saver, AnotherClientTakingTheKeyboardEndsItAndGetsWhatIsTypedNext) {
 // no window's place, and the focus on one of the saver's own windows (a black cover) is
 // still the saver's.
 TEST_F(Saver, GrabsOfOtherClientsAndFocusOnItsOwnWindowsLeaveItRunning) {
-    const unsigned long window = startWith(quadrantClip());
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.hasFocus(window); }, 3000ms));
+    const unsigned long window = startPlaying();
+    ASSERT_TRUE(x.hasFocus(window));
     Display* d = x.display();
     ASSERT_EQ(XGrabPointer(d, x.root(), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
               GrabSuccess);
@@ -267,9 +236,8 @@ TEST_F(Saver, GrabsOfOtherClientsAndFocusOnItsOwnWindowsLeaveItRunning) {
 }
 
 TEST_F(Saver, AWindowClosedByTheWindowManagerEndsQuietly) {
-    const unsigned long window = startWith(quadrantClip());
+    const unsigned long window = startPlaying();
     ASSERT_NE(window, 0u);
-    std::this_thread::sleep_for(500ms);
     x.requestClose(window);
     const auto status = program.waitForExit(3000ms);
     ASSERT_TRUE(status.has_value()) << "still running after the close";

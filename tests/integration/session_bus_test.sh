@@ -13,7 +13,7 @@ work=$(mktemp -d)
 trap 'pkill -P $$ 2>/dev/null; rm -rf "$work"' EXIT
 unset DBUS_SESSION_BUS_ADDRESS
 cp "$program" "$work/tessiva"
-printf '[config]\npath=%s/\nsound=0\n' "$(cd "$here/../../assets" && pwd)" >"$work/Tessiva.ini"
+settings "$(cd "$here/../../assets" && pwd)/" 0 >"$work/Tessiva.ini"
 
 command -v dbus-launch >/dev/null
 check "dbus-x11 is installed, so that libdbus could autolaunch a bus" $?

@@ -1,6 +1,6 @@
 // GstGraph: one playbin per clip, driven from the interface thread; the contract and the
 // GStreamer facts it rests on are in gst_graph.h. Nothing here runs on GStreamer's threads:
-// the bus is read by polling, and no signal or probe of ours is connected.
+// the bus is read by polling, and the graph connects no signal or probe of its own.
 #include "platform/linux/gst/gst_graph.h"
 
 #include <cmath>
@@ -17,7 +17,7 @@ Status unshared() { return Status::failure("GStreamer: the graph is not shared; 
 
 }  // namespace
 
-GstGraph::GstGraph(std::unique_ptr<VideoSurface> video) : m_video(std::move(video)) {}
+GstGraph::GstGraph(std::unique_ptr<VideoSurface> video, bool silent) : m_video(std::move(video)), m_audio(silent) {}
 
 GstGraph::~GstGraph() { drop(); }
 

@@ -1,6 +1,6 @@
 #pragma once
-// One filter graph on GStreamer: a playbin for one clip, drawing into an X window of ours,
-// or, where the forms layer takes pictures (Wayland), handing them to the owner's surface.
+// One filter graph on GStreamer: a playbin for one clip, drawing on the video surface the
+// desktop makes (an X window of ours on X11, pictures for the saver's surfaces on Wayland).
 // A single object answers all four faces (control, audio, video window, position); the faces
 // handed out by query() share its ownership, so the graph lives until the last of them goes.
 // Then the pipeline is stopped and freed, and the video window destroyed.
@@ -16,12 +16,13 @@
 //   can't; a demuxer that gives up may leave the state change pending for ever, so the wait is
 //   on the bus, and bounded.
 // - Nobody runs a GLib main loop for us: the bus is read with gst_bus_pop from the getters,
-//   which the program's loop calls constantly. No bus watch or sync handler is installed, so
-//   no code of ours runs on GStreamer's threads.
+//   which the program's loop calls constantly. No bus watch or sync handler is installed: the
+//   graph itself runs nothing on GStreamer's threads (a video surface may: the pictures for
+//   Wayland come through appsink's callbacks and an allocation probe).
 // - After a flushing seek the pipeline prerolls again and posts ASYNC_DONE; until then the
 //   position query fails or answers stale values.
-// - The last frame stays on screen through a flushing seek: the X sinks don't clear the
-//   window on flush.
+// - The last frame stays on screen through a flushing seek: no video surface clears its
+//   picture on flush.
 // - playbin takes an audio filter only while stopped (NULL): a balance that leaves the centre
 //   after the clip is open reopens the clip where it stood, the video window included (the
 //   sound side and its facts are in playbin_audio.h).
@@ -53,8 +54,9 @@ public:
     static constexpr int kPrerollSeconds = 5;
 
     // Make it with std::make_shared: query() hands out shares of it. The video goes to
-    // `video`, whichever kind the desktop chose.
-    explicit GstGraph(std::unique_ptr<VideoSurface> video);
+    // `video`, whichever kind the desktop chose. A `silent` graph takes every volume and
+    // balance and never sounds (playbin_audio.h).
+    explicit GstGraph(std::unique_ptr<VideoSurface> video, bool silent = false);
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
     ~GstGraph() override;

@@ -12,6 +12,7 @@
 
 #include "platform/linux/gst/gst_graph.h"
 #include "platform/linux/gst/gst_ref.h"
+#include "platform/linux/gst/no_clip_graph.h"
 
 namespace tessiva {
 
@@ -39,6 +40,7 @@ void loadAudioSinks() {
 }  // namespace
 
 void GstMedia::startEarly() {
+    if (m_playing == Playing::Nothing) return;
     std::thread([] {
         if (!gst_init_check(nullptr, nullptr, nullptr)) return;  // the graph's own call reports it
         // Plugins load one at a time, under one lock. First what the interface thread needs to
@@ -55,6 +57,10 @@ void GstMedia::startEarly() {
 }
 
 Status GstMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
+    if (m_playing == Playing::Nothing) {
+        out = std::make_shared<NoClipGraph>();
+        return Status::success();
+    }
     GError* raw = nullptr;
     if (!gst_init_check(nullptr, nullptr, &raw)) {
         ErrorRef error{raw};
@@ -68,7 +74,7 @@ Status GstMedia::createFilterGraph(std::shared_ptr<MediaControl>& out) {
         return Status::failure("GStreamer: cannot make a filter graph: the playbin element is missing "
                                "(is gstreamer1.0-plugins-base installed?)");
     }
-    out = std::make_shared<GstGraph>(m_surfaces());
+    out = std::make_shared<GstGraph>(m_surfaces(), m_playing == Playing::Silently);
     return Status::success();
 }
 

@@ -36,6 +36,10 @@ namespace tessiva {
 
 class PlaybinAudio {
 public:
+    // A `silent` one keeps the levels it is given and never sounds: the clip shown in another
+    // program's small window (a settings preview) makes no sound stream, whatever the settings.
+    explicit PlaybinAudio(bool silent = false) : m_silent(silent) {}
+
     // Gives a new playbin, still stopped, the sound path the volume calls for (none while
     // silent), the balance's filter while sounding with the balance off centre, and the
     // levels; all of it applies to that playbin until detach().
@@ -55,11 +59,12 @@ public:
     void switchPath();
 
 private:
-    bool sounding() const { return m_volume > kSilentLevel; }
+    bool sounding() const { return !m_silent && m_volume > kSilentLevel; }
     void givePath();
     void applyVolume();
     void applyBalance();
 
+    bool m_silent;
     GstElement* m_playbin = nullptr;  // the graph's, between attach and detach
     ElementRef m_panorama;            // only while the balance is off centre
     bool m_hasPath = false;           // the attached playbin has its audio flag and a real sink

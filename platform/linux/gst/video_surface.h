@@ -1,9 +1,9 @@
 #pragma once
 // What the video is drawn on, as the graph sees it: the sink element for playbin, and the
 // video window's settings (owner, visibility, requested rectangle, full-screen mode), kept
-// before there is anything to apply them to. Two kinds: an X window of our own that an X
-// sink draws into (x_video_surface.h), and pictures handed to a surface of the forms layer
-// (frame_video_surface.h). Interface thread only.
+// before there is anything to apply them to. The desktop makes them: an X window of our own
+// that an X sink draws into (x11/video/x_video_surface.h), or pictures handed to the saver's
+// surfaces (wayland/video/frame_video_surface.h). Interface thread only.
 #include <functional>
 #include <memory>
 

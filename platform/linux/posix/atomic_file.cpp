@@ -232,6 +232,22 @@ std::string followLinks(std::string path) {
     return path;
 }
 
+int makePrivateFolder(const std::string& path) {
+    if (path.size() > 1 && path.back() == '/') return makePrivateFolder(path.substr(0, path.size() - 1));
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    if (errno != ENOENT) return errno;
+    const PathSplit split = splitPath(path);
+    if (split.directory != path) {
+        if (const int error = makePrivateFolder(split.directory)) return error;
+    }
+    if (::mkdir(path.c_str(), 0700) == 0) return 0;
+    const int error = errno;
+    // Another process may have made it meanwhile; a folder is all that's asked.
+    if (error == EEXIST && ::stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    return error;
+}
+
 int replaceContents(const std::string& target, const struct stat* existing, std::string_view contents) {
     // Another hard link would keep the old text after a rename; write through all names at once.
     int error = 0;

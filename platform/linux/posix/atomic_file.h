@@ -44,6 +44,10 @@ int readFile(const std::string& path, std::string& contents, ReadLimit limit, st
 // chain too long ends where it stands; the open that follows then reports the problem.
 std::string followLinks(std::string path);
 
+// Makes the folder `path` and any of its parents that are missing with mode 0700, so that only
+// the user can look inside; an existing folder is left as it is. Returns 0 or an errno value.
+int makePrivateFolder(const std::string& path);
+
 // Puts `contents` in the place of the regular file `target` (`existing` its stat, or null when
 // there is none yet): through a temporary file and a rename where it can, else in place.
 // Returns 0 or an errno value.

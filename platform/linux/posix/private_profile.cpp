@@ -5,11 +5,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -40,10 +42,15 @@ Status saveFailure(const std::string& path, int error) {
     return Status::failure(code, "Could not save settings to " + path + ": " + describeError(error));
 }
 
-// "<dir>\Tessiva.ini" as a POSIX path, the final name resolved by the shared case rule.
-std::string resolvePath(const std::string& file) {
+// "<dir>\Tessiva.ini" as a POSIX path, as given.
+std::string posixPath(const std::string& file) {
     std::string path(ini::untilNul(file));
     std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// A POSIX path with its final name resolved by the shared case rule.
+std::string resolvePath(const std::string& path) {
     const posix_file::PathSplit split = posix_file::splitPath(path);
     if (split.name.empty() || split.name == "." || split.name == "..") return path;
 
@@ -62,8 +69,8 @@ std::string resolvePath(const std::string& file) {
 bool holdsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 Status writeEntry(const std::string& section, const std::string& key, const std::string& value,
-                  const std::string& file) {
-    const std::string path = resolvePath(file);
+                  const std::string& posixName) {
+    const std::string path = resolvePath(posixName);
     const std::string_view sectionName = ini::untilNul(section);
     const std::string_view keyName = ini::untilNul(key);
     const std::string_view text = ini::untilNul(value);
@@ -94,16 +101,56 @@ Status writeEntry(const std::string& section, const std::string& key, const std:
     return error == 0 ? Status::success() : saveFailure(path, error);
 }
 
+// The value of the entry in the file at `path`; false when the file has none to give.
+bool readEntry(const std::string& path, const std::string& section, const std::string& key, char* buffer,
+               std::uint32_t capacity, std::uint32_t& count) {
+    std::string raw;
+    return posix_file::readFile(resolvePath(path), raw, posix_file::ReadLimit::Truncate, PosixProfile::kMaxFileBytes) == 0 &&
+           ini::readValue(std::move(raw), section, key, buffer, capacity, count);
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    const passwd* user = ::getpwuid(::geteuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : std::string();
+}
+
 }  // namespace
+
+std::string userSettingsFolder(const char* xdgConfigHome, const char* home) {
+    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') return std::string(xdgConfigHome) + "/tessiva";
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/tessiva";
+    return std::string();
+}
+
+PosixProfile::PosixProfile() {
+    try {
+        m_userFolder = userSettingsFolder(std::getenv("XDG_CONFIG_HOME"), homeFolder().c_str());
+    } catch (...) {
+        // Without a settings folder of the user's own, the file named is used as it is.
+    }
+}
+
+PosixProfile::PosixProfile(std::string userFolder) : m_userFolder(std::move(userFolder)) {}
+
+std::string PosixProfile::userFileFor(const std::string& path) const {
+    if (m_userFolder.empty()) return std::string();
+    const posix_file::PathSplit split = posix_file::splitPath(path);
+    struct stat folder {};
+    // A folder that can't be looked at (missing, say) is left to the reads and writes to report.
+    if (::stat(split.directory.c_str(), &folder) != 0 || folder.st_uid == ::geteuid()) return std::string();
+    return m_userFolder + "/" + split.name;
+}
 
 std::uint32_t PosixProfile::getPrivateProfileString(const std::string& section, const std::string& key,
                                                     const std::string& defaultValue, char* buffer,
                                                     std::uint32_t capacity, const std::string& file) {
     try {
-        std::string raw;
+        const std::string path = posixPath(file);
+        const std::string userFile = userFileFor(path);
         std::uint32_t count = 0;
-        if (posix_file::readFile(resolvePath(file), raw, posix_file::ReadLimit::Truncate, PosixProfile::kMaxFileBytes) == 0 &&
-            ini::readValue(std::move(raw), section, key, buffer, capacity, count)) {
+        if ((!userFile.empty() && readEntry(userFile, section, key, buffer, capacity, count)) ||
+            readEntry(path, section, key, buffer, capacity, count)) {
             return count;
         }
     } catch (...) {
@@ -115,7 +162,11 @@ std::uint32_t PosixProfile::getPrivateProfileString(const std::string& section, 
 Status PosixProfile::writePrivateProfileString(const std::string& section, const std::string& key,
                                                const std::string& value, const std::string& file) {
     try {
-        return writeEntry(section, key, value, file);
+        const std::string path = posixPath(file);
+        const std::string userFile = userFileFor(path);
+        if (userFile.empty()) return writeEntry(section, key, value, path);
+        if (const int error = posix_file::makePrivateFolder(m_userFolder)) return saveFailure(userFile, error);
+        return writeEntry(section, key, value, userFile);
     } catch (...) {
         // Nearly always std::bad_alloc. Building the message may need memory too, so the last
         // resort is a status without one.
@@ -129,7 +180,14 @@ Status PosixProfile::writePrivateProfileString(const std::string& section, const
 
 std::string PosixProfile::fileName(const std::string& file) {
     try {
-        return resolvePath(file);
+        const std::string path = posixPath(file);
+        const std::string userFile = userFileFor(path);
+        if (!userFile.empty()) {
+            const std::string resolved = resolvePath(userFile);
+            struct stat info {};
+            if (::stat(resolved.c_str(), &info) == 0) return resolved;
+        }
+        return resolvePath(path);
     } catch (...) {
         return file;
     }

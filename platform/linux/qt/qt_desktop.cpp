@@ -23,7 +23,8 @@ constexpr std::int32_t kCaptionAndSystemMenu = 0x00C80000;
 
 }  // namespace
 
-QtDesktop::QtDesktop(QtForms& forms, HostWindows& hosts) : m_forms(forms), m_hosts(hosts), m_style(kClipSiblingsAndChildren) {}
+QtDesktop::QtDesktop(QtForms& forms, HostWindows& hosts, Pointer pointer)
+    : m_forms(forms), m_hosts(hosts), m_style(kClipSiblingsAndChildren), m_pointer(pointer) {}
 
 QtDesktop::~QtDesktop() = default;
 
@@ -114,6 +115,7 @@ std::int32_t QtDesktop::setWindowPos(NativeHandle window, NativeHandle /*insertA
 std::int32_t QtDesktop::showCursor(VBBool show) {
     const std::int32_t before = m_cursorCount;
     m_cursorCount += show != kFalse ? 1 : -1;
+    if (m_pointer == Pointer::LeftAlone) return m_cursorCount;
     if (before >= 0 && m_cursorCount < 0) QGuiApplication::setOverrideCursor(Qt::BlankCursor);
     if (before < 0 && m_cursorCount >= 0) QGuiApplication::restoreOverrideCursor();
     return m_cursorCount;

@@ -1,11 +1,15 @@
 #pragma once
 // The desktop's window calls and cursor count, for our own window (through Qt, so that Qt's
-// idea of the window stays true) and for a preview host (through host_windows.h). Embedding in a host also starts watching it: when the host is destroyed, or
-// never existed, the form is unloaded from the event loop, as the desktop would when a
-// window's parent goes away.
+// idea of the window stays true) and for a preview host (through host_windows.h). Embedding
+// in a host also starts watching it: when the host is destroyed, or never existed, the form
+// is unloaded from the event loop, as the desktop would when a window's parent goes away.
 //
-// Style bits of our window are kept here: X11 has none. kWsChild makes the window one that
-// is never activated; kWsVisible is read from the window.
+// Style bits of our window are kept here: neither X11 nor Wayland has any. kWsChild makes the
+// window one that is never activated; kWsVisible is read from the window.
+//
+// The cursor count hides the pointer over our windows while it is below zero, unless the
+// program draws in another program's window (a screensaver daemon's), whose pointer is that
+// program's: then the count is only counted.
 #include <QSocketNotifier>
 #include <memory>
 
@@ -18,7 +22,8 @@ class QtForms;
 
 class QtDesktop final : public Desktop {
 public:
-    QtDesktop(QtForms& forms, HostWindows& hosts);
+    enum class Pointer { HidesWithCount, LeftAlone };
+    QtDesktop(QtForms& forms, HostWindows& hosts, Pointer pointer = Pointer::HidesWithCount);
     ~QtDesktop() override;
 
     std::int32_t getClientRect(NativeHandle window, ClientRect& rect) override;
@@ -46,6 +51,7 @@ private:
     NativeHandle m_parent = 0;
     NativeHandle m_owner = 0;
     std::int32_t m_cursorCount = 0;
+    Pointer m_pointer;
     std::unique_ptr<QSocketNotifier> m_hostNotifier;
 };
 

@@ -22,16 +22,6 @@ namespace {
 int toPixels(double twips) { return twipsToPixels(twips, pixelsPerTwip()); }
 double toTwips(int pixels) { return pixelsToTwips(pixels, pixelsPerTwip()); }
 
-std::int16_t buttonCode(Qt::MouseButtons buttons) {
-    return tessiva::buttonCode(buttons.testFlag(Qt::LeftButton), buttons.testFlag(Qt::RightButton),
-                               buttons.testFlag(Qt::MiddleButton));
-}
-
-std::int16_t shiftCode(Qt::KeyboardModifiers modifiers) {
-    return tessiva::shiftCode(modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
-                              modifiers.testFlag(Qt::AltModifier));
-}
-
 Qt::CheckState checkState(std::int16_t value) {
     return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
 }
@@ -39,6 +29,16 @@ Qt::CheckState checkState(std::int16_t value) {
 Status noSuchControl() { return Status::failure(Status::kInvalidArgument, "Qt: no such control"); }
 
 }  // namespace
+
+std::int16_t buttonCodeOf(Qt::MouseButtons buttons) {
+    return buttonCode(buttons.testFlag(Qt::LeftButton), buttons.testFlag(Qt::RightButton),
+                      buttons.testFlag(Qt::MiddleButton));
+}
+
+std::int16_t shiftCodeOf(Qt::KeyboardModifiers modifiers) {
+    return shiftCode(modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
+                     modifiers.testFlag(Qt::AltModifier));
+}
 
 QtFormWindow::QtFormWindow(FormHost& host, const FormDefinition& definition, FormEvents& events)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_host(host), m_events(events),
@@ -298,12 +298,11 @@ void QtFormWindow::paintEvent(QPaintEvent* event) {
 }
 
 void QtFormWindow::keyPressEvent(QKeyEvent* event) {
-    if (!routeKeyPress(event)) QWidget::keyPressEvent(event);
+    if (!keyTyped(event->text())) QWidget::keyPressEvent(event);
 }
 
-bool QtFormWindow::routeKeyPress(QKeyEvent* event) {
+bool QtFormWindow::keyTyped(const QString& text) {
     // KeyPress is for keys that produce a character, control characters included.
-    const QString text = event->text();
     if (text.isEmpty()) return false;
     if (m_host.reportShowing()) return true;
     std::int16_t keyAscii = static_cast<std::int16_t>(text.at(0).unicode());
@@ -314,29 +313,29 @@ bool QtFormWindow::routeKeyPress(QKeyEvent* event) {
 // Mouse events reach the program with the button, the shift state and a place in twips,
 // measured from the window's corner.
 template <class Handler>
-void QtFormWindow::forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler) {
+void QtFormWindow::forwardMouse(QPointF at, std::int16_t buttons, std::int16_t shift, Handler handler) {
     // Under a run-time error report, input belongs to the report's box.
     if (m_host.reportShowing()) return;
     const double twipsPerPixel = toTwips(1);
     const float x = static_cast<float>(twipsPerPixel * at.x());
     const float y = static_cast<float>(twipsPerPixel * at.y());
-    guarded(m_host.forms(), [&] { (m_events.*handler)(buttonCode(buttons), shiftCode(event->modifiers()), x, y); });
+    guarded(m_host.forms(), [&] { (m_events.*handler)(buttons, shift, x, y); });
 }
 
 void QtFormWindow::mousePressEvent(QMouseEvent* event) {
-    forwardMouse(event, event->position(), event->button(), &FormEvents::Form_MouseDown);
+    buttonPressed(event->position(), buttonCodeOf(event->button()), shiftCodeOf(event->modifiers()));
 }
 
 void QtFormWindow::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouse(event, event->position(), event->buttons(), &FormEvents::Form_MouseMove);
+    pointerMoved(event->position(), buttonCodeOf(event->buttons()), shiftCodeOf(event->modifiers()));
 }
 
-void QtFormWindow::routeMousePress(QMouseEvent* event) {
-    forwardMouse(event, mapFromGlobal(event->globalPosition()), event->button(), &FormEvents::Form_MouseDown);
+void QtFormWindow::buttonPressed(QPointF at, std::int16_t button, std::int16_t shift) {
+    forwardMouse(at, button, shift, &FormEvents::Form_MouseDown);
 }
 
-void QtFormWindow::routeMouseMove(QMouseEvent* event) {
-    forwardMouse(event, mapFromGlobal(event->globalPosition()), event->buttons(), &FormEvents::Form_MouseMove);
+void QtFormWindow::pointerMoved(QPointF at, std::int16_t buttons, std::int16_t shift) {
+    forwardMouse(at, buttons, shift, &FormEvents::Form_MouseMove);
 }
 
 Status QtFormWindow::coverOtherMonitors() {

@@ -12,6 +12,10 @@
 
 namespace tessiva {
 
+// The forms' button and shift codes of Qt's.
+std::int16_t buttonCodeOf(Qt::MouseButtons buttons);
+std::int16_t shiftCodeOf(Qt::KeyboardModifiers modifiers);
+
 class QtFormWindow final : public QWidget, public FormWindow {
 public:
     QtFormWindow(FormHost& host, const FormDefinition& definition, FormEvents& events);
@@ -34,11 +38,15 @@ public:
     std::int16_t value(ControlIndex control) override;
     Status coverOtherMonitors() override;
 
-    // Input over the black windows of the other monitors is the window's own input.
-    // routeKeyPress is false for a key that types no character.
-    bool routeKeyPress(QKeyEvent* event);
-    void routeMousePress(QMouseEvent* event);
-    void routeMouseMove(QMouseEvent* event);
+    // Input that a desktop's other surfaces take for the window (the black covers of the
+    // other monitors, the saver's own surfaces on Wayland) is the window's own input, in
+    // plain terms: the text a key types (keyTyped is false for a key that types none), and
+    // places in the window's pixels, measured from its corner as pointOnSaver (cover_plan.h)
+    // gives them for a point on a cover. `buttons` and `shift` are the forms' codes
+    // (form_rules.h: buttonCode, shiftCode).
+    bool keyTyped(const QString& text);
+    void pointerMoved(QPointF at, std::int16_t buttons, std::int16_t shift);
+    void buttonPressed(QPointF at, std::int16_t button, std::int16_t shift);
     // After showing: the first control in the tab order that can take the focus takes it.
     void focusFirstControl();
 
@@ -65,7 +73,7 @@ private:
     void applyTabOrder(const FormDefinition& definition);
     void applyBackground();
     template <class Handler>
-    void forwardMouse(QMouseEvent* event, QPointF at, Qt::MouseButtons buttons, Handler handler);
+    void forwardMouse(QPointF at, std::int16_t buttons, std::int16_t shift, Handler handler);
 
     FormHost& m_host;
     FormEvents& m_events;

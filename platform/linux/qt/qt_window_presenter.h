@@ -1,8 +1,8 @@
 #pragma once
 // Form1's window as Qt's own top-level window, shown, raised and activated, with the first
-// control of the tab order holding the focus: the dialog on Qt's Wayland platform, and the
-// ground the X11 presenter builds on. No monitor covers: only a saver asks for them, and a
-// saver on Wayland has a presenter of its own.
+// control of the tab order holding the focus: the dialog on either desktop, the preview on
+// X11, and the ground the X11 saver's presenter builds on. No monitor covers: only a saver
+// asks for them, and a saver has a presenter of its own.
 #include "platform/linux/qt/window_presenter.h"
 
 namespace tessiva {

@@ -1,11 +1,11 @@
 #pragma once
 // How Form1's window reaches the screen on the desktop the program runs on: as Qt's own
-// window (qt_window_presenter.h), on X11 with the desktop's monitors, covers and window
-// manager (x11_presenter.h), or, where Qt's windows can't go over every output on Wayland,
-// as surfaces of our own (wayland_saver.h). The QWidget stays the form's state
-// (controls, values, pictures) whichever shows it; a presenter that draws it elsewhere routes
-// the input from its surfaces back to it. One presenter per program, chosen with the desktop.
-// Interface thread.
+// window (qt_window_presenter.h), or as the saver on X11 with the desktop's monitors, covers
+// and window manager (x11/qt/x11_presenter.h), or on Wayland, where Qt's windows can't go
+// over every output, as surfaces of our own (wayland/qt/wayland_presenter.h). The QWidget
+// stays the form's state (controls, values, pictures) whichever shows it; a presenter that
+// draws it elsewhere hands the input from its surfaces back to it through the window's plain
+// input calls. One presenter per program, chosen with the desktop. Interface thread.
 #include <QPoint>
 
 #include "platform/basic_types.h"

@@ -80,12 +80,18 @@ void LentBuffer::released() {
     held.reset();
 }
 
-SaverSurface::SaverSurface(WaylandClient& client, wl_output* output, Callback configured, Callback closed)
+bool surfaceKindOffered(const WaylandClient& client, SurfaceKind& kind) {
+    kind = SurfaceKind{client.layerShell() != nullptr, client.viewporter() != nullptr};
+    return client.layerShell() != nullptr || client.windowManager() != nullptr;
+}
+
+SaverSurface::SaverSurface(WaylandClient& client, SurfaceKind kind, wl_output* output, Callback configured,
+                           Callback closed)
     : m_client(client), m_output(output), m_configured(std::move(configured)), m_closed(std::move(closed)) {
     m_surface = wl_compositor_create_surface(client.compositor());
     wl_surface_add_listener(m_surface, &kSurfaceListener, this);
-    if (client.viewporter() != nullptr) m_viewport = wp_viewporter_get_viewport(client.viewporter(), m_surface);
-    if (client.layerShell() != nullptr) {
+    if (kind.scaled) m_viewport = wp_viewporter_get_viewport(client.viewporter(), m_surface);
+    if (kind.layer) {
         m_layer = zwlr_layer_shell_v1_get_layer_surface(client.layerShell(), m_surface, output,
                                                         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "tessiva");
         zwlr_layer_surface_v1_add_listener(m_layer, &kLayerListener, this);
@@ -138,10 +144,6 @@ int SaverSurface::height() const {
     return m_height;
 }
 
-bool SaverSurface::offered(const WaylandClient& client) {
-    return client.layerShell() != nullptr || client.windowManager() != nullptr;
-}
-
 void SaverSurface::toplevelSize(std::int32_t width, std::int32_t height) {
     m_toplevelWidth = width;
     m_toplevelHeight = height;
@@ -173,6 +175,17 @@ void SaverSurface::configure(std::uint32_t serial, std::uint32_t width, std::uin
         m_configuredOnce = true;
     }
     if (m_configured) m_configured(*this);
+}
+
+void SaverSurface::entered(wl_output* output) {
+    const bool placedNow = m_shownOn == nullptr;
+    m_shownOn = output;
+    bool configured = false;
+    {
+        std::lock_guard lock(m_mutex);
+        configured = m_configuredOnce;
+    }
+    if (placedNow && configured && m_configured) m_configured(*this);
 }
 
 void SaverSurface::close() {

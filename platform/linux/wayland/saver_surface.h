@@ -46,6 +46,18 @@ namespace tessiva {
 
 class WaylandClient;
 
+// How the saver's surfaces are made on this compositor, decided once from what it offers.
+struct SurfaceKind {
+    // An overlay layer surface (wlr-layer-shell), or else a full-screen toplevel (xdg-shell).
+    bool layer = false;
+    // The compositor scales a buffer to the surface's size (wp_viewporter): pictures may go
+    // out at their own size.
+    bool scaled = false;
+};
+
+// The kind this compositor offers; false when it offers neither layer-shell nor xdg-shell.
+bool surfaceKindOffered(const WaylandClient& client, SurfaceKind& kind);
+
 // Pixels to paint into: 32 bits each (XRGB), rows `stride` bytes apart.
 struct Canvas {
     std::uint8_t* pixels = nullptr;
@@ -85,16 +97,14 @@ private:
 class SaverSurface {
 public:
     // `output` nullptr: wherever the compositor puts it. `configured` runs on the interface
-    // thread after each new size; `closed` once the compositor has closed it. Neither may
-    // destroy the surface from inside.
+    // thread after each new size, and once more when the compositor first says which output
+    // shows it, which a busy compositor may say long after; `closed` once the compositor has
+    // closed it. Neither may destroy the surface from inside.
     using Callback = std::function<void(SaverSurface&)>;
-    SaverSurface(WaylandClient& client, wl_output* output, Callback configured, Callback closed);
+    SaverSurface(WaylandClient& client, SurfaceKind kind, wl_output* output, Callback configured, Callback closed);
     SaverSurface(const SaverSurface&) = delete;
     SaverSurface& operator=(const SaverSurface&) = delete;
     ~SaverSurface();
-
-    // Whether the compositor offers what a saver's surface needs: layer-shell or xdg-shell.
-    static bool offered(const WaylandClient& client);
 
     wl_surface* surface() const { return m_surface; }
     wl_output* output() const { return m_output; }
@@ -109,10 +119,9 @@ public:
     // size yet (the picture is then dropped: the next one will do).
     bool paint(const std::function<bool(Canvas&)>& draw) { return paintScaled(0, 0, draw); }
     // The same with a buffer of width x height, which the compositor scales to the surface's
-    // size; where it can't scale (scales() false), or with 0 x 0, the buffer has the surface's
-    // size, and `draw` must look at the canvas's.
+    // size; where it can't scale (the kind isn't scaled), or with 0 x 0, the buffer has the
+    // surface's size, and `draw` must look at the canvas's.
     bool paintScaled(int width, int height, const std::function<bool(Canvas&)>& draw);
-    bool scales() const { return m_viewport != nullptr; }
     // Shows `lent` (scaled over the surface where it differs in size), and keeps `hold` until
     // the compositor gives it back. False when the surface has no size yet, or where the
     // compositor can't scale a picture of another size.
@@ -129,7 +138,7 @@ public:
     void toplevelSize(std::int32_t width, std::int32_t height);
     void surfaceConfigured(std::uint32_t serial);
     void close();
-    void entered(wl_output* output) { m_shownOn = output; }
+    void entered(wl_output* output);
     void released(wl_buffer* buffer);
     void frameDone();
 

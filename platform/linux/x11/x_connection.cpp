@@ -1,18 +1,14 @@
 #include "platform/linux/x11/x_connection.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
 
 #include <chrono>
 #include <thread>
-#include <utility>
 
 #include "platform/linux/x11/x_errors.h"
-
-// Last: Xlibint.h, for the connection's resource mask, defines min and max as macros.
-#include <X11/Xlibint.h>
-#undef min
-#undef max
 
 namespace tessiva {
 
@@ -27,8 +23,6 @@ bool XConnection::open() {
     m_display = XOpenDisplay(nullptr);
     return m_display != nullptr;
 }
-
-int XConnection::fd() const { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
 
 bool XConnection::windowSize(unsigned long window, int& width, int& height) {
     if (m_display == nullptr || window == 0) return false;
@@ -65,12 +59,42 @@ bool XConnection::rootPosition(unsigned long window, int& x, int& y) {
     return same == True;
 }
 
+bool XConnection::rootGeometry(unsigned long window, PixelRect& rect) {
+    int x = 0, y = 0, width = 0, height = 0;
+    if (!rootPosition(window, x, y) || !windowSize(window, width, height)) return false;
+    rect = PixelRect{x, y, width, height};
+    return true;
+}
+
 void XConnection::flush(Display* display) {
     if (display != nullptr) XFlush(display);
 }
 
-std::vector<PixelRect> XConnection::monitors() {
+void XConnection::sync(Display* display) {
+    if (display != nullptr) XSync(display, False);
+}
+
+PixelRect XConnection::screen() {
+    if (m_display == nullptr) return PixelRect{};
+    return PixelRect{0, 0, DisplayWidth(m_display, DefaultScreen(m_display)), DisplayHeight(m_display, DefaultScreen(m_display))};
+}
+
+bool XConnection::passInputThrough(unsigned long window) {
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (m_display == nullptr || window == 0 || !XFixesQueryExtension(m_display, &event, &error) ||
+        !XFixesQueryVersion(m_display, &major, &minor) || major < 2) {
+        return false;
+    }
+    return !refused(m_display, [&] {
+        const XserverRegion none = XFixesCreateRegion(m_display, nullptr, 0);
+        XFixesSetWindowShapeRegion(m_display, window, ShapeInput, 0, 0, none);
+        XFixesDestroyRegion(m_display, none);
+    });
+}
+
+std::vector<PixelRect> XConnection::monitors(std::size_t* primary) {
     std::vector<PixelRect> found;
+    if (primary != nullptr) *primary = 0;
     int event = 0, error = 0, major = 0, minor = 0;
     if (m_display == nullptr || !XRRQueryExtension(m_display, &event, &error) ||
         !XRRQueryVersion(m_display, &major, &minor) || major * 100 + minor < 105) {
@@ -82,6 +106,7 @@ std::vector<PixelRect> XConnection::monitors() {
         return found;
     }
     for (int i = 0; i < count && list != nullptr; ++i) {
+        if (list[i].primary && primary != nullptr) *primary = found.size();
         found.push_back(PixelRect{list[i].x, list[i].y, list[i].width, list[i].height});
     }
     if (list != nullptr) XRRFreeMonitors(list);
@@ -102,90 +127,6 @@ bool XConnection::mappedChildAt(unsigned long window, int x, int y) {
     }
     if (children != nullptr) XFree(children);
     return covered;
-}
-
-bool XConnection::watchDestruction(unsigned long window) {
-    if (m_display == nullptr || window == 0) return false;
-    m_watched = window;
-    m_destroyed = false;
-    if (refused(m_display, [&] { XSelectInput(m_display, window, StructureNotifyMask); })) {
-        m_destroyed = true;
-        return false;
-    }
-    return true;
-}
-
-bool XConnection::watchedWindowDestroyed() {
-    readEvents();
-    return m_destroyed;
-}
-
-bool XConnection::watchScreen() {
-    int error = 0;
-    if (m_display == nullptr || !XRRQueryExtension(m_display, &m_randrEvents, &error)) return false;
-    const Window root = DefaultRootWindow(m_display);
-    return !refused(m_display, [&] {
-        XSelectInput(m_display, root, StructureNotifyMask);
-        XRRSelectInput(m_display, root, RRScreenChangeNotifyMask);
-    });
-}
-
-bool XConnection::screenChanged() {
-    readEvents();
-    return std::exchange(m_screenChanged, false);
-}
-
-bool XConnection::watchFocus(unsigned long window) {
-    if (m_display == nullptr || window == 0) return false;
-    m_focusWatched = window;
-    m_focusTaken = false;
-    return !refused(m_display, [&] { XSelectInput(m_display, window, FocusChangeMask); });
-}
-
-bool XConnection::focusTakenByOther() {
-    readEvents();
-    return m_focusTaken;
-}
-
-// Made by the watched window's client (its covers, its boxes), or inside the watched window
-// (a video window on a connection of its own).
-bool XConnection::ours(unsigned long window) {
-    const XID clientBits = ~m_display->resource_mask;
-    if ((window & clientBits) == (m_focusWatched & clientBits)) return true;
-    const Window root = DefaultRootWindow(m_display);
-    for (Window at = window; at != 0 && at != root;) {
-        if (at == m_focusWatched) return true;
-        Window rootOfTree = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(m_display, at, &rootOfTree, &parent, &children, &count) == 0) return false;
-        if (children != nullptr) XFree(children);
-        at = parent;
-    }
-    return false;
-}
-
-void XConnection::readEvents() {
-    if (m_display == nullptr) return;
-    while (XPending(m_display) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (event.type == FocusOut && event.xfocus.window == m_focusWatched && event.xfocus.mode == NotifyNormal) {
-            // None or PointerRoot send the keys nowhere, or to the window under the pointer:
-            // the saver's, over the whole screen.
-            Window focus = 0;
-            int revert = 0;
-            XGetInputFocus(m_display, &focus, &revert);
-            if (focus != None && focus != PointerRoot && !ours(focus)) m_focusTaken = true;
-        } else if (event.type == DestroyNotify && event.xdestroywindow.window == m_watched) {
-            m_destroyed = true;
-        } else if (event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(m_display)) {
-            m_screenChanged = true;
-        } else if (m_randrEvents >= 0 && event.type == m_randrEvents + RRScreenChangeNotify) {
-            XRRUpdateConfiguration(&event);
-            m_screenChanged = true;
-        }
-    }
 }
 
 }  // namespace tessiva

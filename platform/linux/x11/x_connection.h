@@ -1,29 +1,23 @@
 #pragma once
-// Our own Xlib connection to the display, beside Qt's. Qt's xcb plugin swallows the X errors
-// about windows that aren't its own and sends no event when a foreign window goes away, so
-// questions about the preview host go through here.
+// Our own Xlib connection to the display, beside Qt's, for the questions Qt can't answer:
+// the size of a preview host's window (Qt's xcb plugin swallows the X errors about windows
+// that aren't its own), the native child under a point, where the window manager put a
+// window, and the monitors RandR lists. It reads no events: the desktop's changes come on a
+// connection of their own (desktop_watch.h). It also takes a window of Qt's out of the
+// pointer's way (passInputThrough).
 //
 // Facts relied on:
 // - Xlib's default error handler exits the process; ours (x_errors.h) drops errors, and
 //   counts one for a request only when it came on this connection, so a bad window id can
 //   never kill us and an error elsewhere can't pass for a refused query.
-// - A DestroyNotify for a window arrives only to clients that selected StructureNotifyMask
-//   on it; selecting it on an id that names no window raises BadWindow, which tells us the
-//   host is already gone.
 // - Window geometry from the server is in device pixels.
-// - FocusChangeMask may be selected by any number of clients on one window. A FocusOut comes
-//   with mode NotifyNormal for a real change of focus, and NotifyGrab or NotifyWhileGrabbed
-//   while another client grabs the keyboard (a window manager's key binding, a locker); by
-//   then XGetInputFocus answers where the focus went.
-// - A window's id carries the creating client's bits outside the connection's resource mask,
-//   the same mask for every client of one server.
 // - RandR 1.5 monitors are what desktops call monitors, virtual ones (xrandr --setmonitor)
 //   included; an output's CRTC alone can hold several.
-// - A new screen size (xrandr -s) sends RRScreenChangeNotify; adding or removing a monitor
-//   with xrandr --setmonitor sends no RandR event at all, only a ConfigureNotify of the root
-//   window (measured on Xvfb 21). Xlib's idea of the screen's size follows only through
-//   XRRUpdateConfiguration.
+// - A window's input shape (XFixes 2) decides where the pointer is in it; with an empty one
+//   the server looks past it and its children to the window below, for pointer events, the
+//   cursor and a keyboard that follows the pointer alike. Any client may set it.
 // Interface thread only.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,7 +36,6 @@ public:
 
     // Opens the display named by DISPLAY; false when there is none.
     bool open();
-    int fd() const;
 
     // The size of a window's client area in device pixels; false when the id names no window.
     bool windowSize(unsigned long window, int& width, int& height);
@@ -56,41 +49,26 @@ public:
     bool waitUntilViewable(unsigned long window, int timeoutMs);
     // Where the window's corner is on the root window; false when the id names no window.
     bool rootPosition(unsigned long window, int& x, int& y);
+    // The window's place on the root window and its size; false when the id names no window.
+    bool rootGeometry(unsigned long window, PixelRect& rect);
     // Sends what another connection (Qt's) has queued.
     static void flush(Display* display);
+    // Sends it and waits until the server has done it.
+    static void sync(Display* display);
 
     // The monitors of the screen as RandR 1.5 lists them, in device pixels of the root
-    // window; empty when the server has no RandR 1.5.
-    std::vector<PixelRect> monitors();
+    // window; empty when the server has no RandR 1.5. `primary`, when given, receives the
+    // index of the primary one (0 when none is marked).
+    std::vector<PixelRect> monitors(std::size_t* primary = nullptr);
+    // The root window's size.
+    PixelRect screen();
 
-    // Starts watching `window` for destruction; false when it doesn't exist (already gone).
-    bool watchDestruction(unsigned long window);
-    // Reads pending events; true once the watched window has been destroyed.
-    bool watchedWindowDestroyed();
-
-    // Starts watching `window` for losing the keyboard focus; false when it names no window.
-    bool watchFocus(unsigned long window);
-    // Reads pending events; true once the focus went from the watched window, in a change of
-    // focus and not a grab, to a window of another client that isn't inside the watched one.
-    bool focusTakenByOther();
-
-    // Starts watching the screen for a change of its size or of its monitors; false without
-    // RandR. A connection of its own keeps these events from being read by other queries.
-    bool watchScreen();
-    // Reads pending events; true when the screen changed since the last call.
-    bool screenChanged();
+    // Gives the window an empty input shape: input over it goes to the window beneath, its
+    // parent's. False when the server has no XFixes 2 or the id names no window.
+    bool passInputThrough(unsigned long window);
 
 private:
-    void readEvents();
-    bool ours(unsigned long window);
-
     Display* m_display = nullptr;
-    unsigned long m_watched = 0;
-    bool m_destroyed = false;
-    int m_randrEvents = -1;
-    bool m_screenChanged = false;
-    unsigned long m_focusWatched = 0;
-    bool m_focusTaken = false;
 };
 
 }  // namespace tessiva

@@ -5,7 +5,7 @@
 #include <array>
 #include <atomic>
 
-#include "platform/linux/process/display_lost.h"
+#include "platform/linux/posix/display_lost.h"
 
 namespace tessiva::x11 {
 namespace {

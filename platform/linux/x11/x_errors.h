@@ -1,6 +1,6 @@
 #pragma once
-// The program's one Xlib error handler, for every X connection of ours: the forms layer's
-// host queries, the video window's, the sinks' and the mouse watcher's.
+// The program's one Xlib error handler, for every X connection of ours: the queries', the
+// desktop watch's, the video window's, the sinks' and the mouse watcher's.
 //
 // Facts relied on:
 // - Xlib's error handler is process-wide. It is called for an error on any connection, on

@@ -9,7 +9,7 @@
 
 #include "platform/linux/gst/gst_graph.h"
 #include "platform/linux/gst/gst_media.h"
-#include "platform/linux/gst/x_video_surface.h"
+#include "platform/linux/x11/video/x_video_surface.h"
 #include "tests/linux/gst/media_fixture.h"
 
 namespace tessiva {

@@ -14,11 +14,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -69,10 +71,9 @@ struct Answer {
 
 // Reads through the profile and checks the buffer contract on the way: NUL at count, nothing
 // written past it.
-Answer read(const std::string& file, const std::string& section, const std::string& key,
-            const std::string& defaultValue = "D", std::uint32_t capacity = 255) {
+Answer readWith(PosixProfile& profile, const std::string& file, const std::string& section, const std::string& key,
+                const std::string& defaultValue = "D", std::uint32_t capacity = 255) {
     std::string buffer(capacity * Profile::kBytesPerCharacter + 16, '#');
-    PosixProfile profile;
     const std::uint32_t count = profile.getPrivateProfileString(section, key, defaultValue, buffer.data(), capacity, file);
     EXPECT_LT(count, std::max<std::uint32_t>(capacity * Profile::kBytesPerCharacter, 1));
     if (capacity > 0) {
@@ -80,6 +81,12 @@ Answer read(const std::string& file, const std::string& section, const std::stri
     }
     EXPECT_EQ(buffer.find_first_not_of('#', capacity == 0 ? 0 : count + 1), std::string::npos);
     return {count, buffer.substr(0, count)};
+}
+
+Answer read(const std::string& file, const std::string& section, const std::string& key,
+            const std::string& defaultValue = "D", std::uint32_t capacity = 255) {
+    PosixProfile profile;
+    return readWith(profile, file, section, key, defaultValue, capacity);
 }
 
 Status write(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
@@ -471,11 +478,20 @@ std::string runUnprivileged(const std::function<std::string()>& check) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "child crashed";
 }
 
+// Hands `path` to the user the permission cases run as, when the tests run as root.
+void giveToUnprivileged(const std::string& path) {
+    if (const passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody != nullptr) {
+        ASSERT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+}
+
+// The user's own folder: the file named is read and written as it always was.
 class ProfilePermissions : public testing::Test {
 protected:
     void SetUp() override {
         if (::geteuid() == 0 && ::getpwnam("nobody") == nullptr) GTEST_SKIP() << "no user nobody to drop to";
         ::chmod(m_dir.path(".").c_str(), 0777);
+        giveToUnprivileged(m_dir.path("."));
     }
     TempDir m_dir;
 };
@@ -514,13 +530,134 @@ TEST_F(ProfilePermissions, ReadOnlyFileInWritableFolderIsNotReplaced) {
     writeBytes(m_dir.path(), "[S]\nk=1\n");
     ::chmod(m_dir.path().c_str(), 0444);
     // The user's own file, so nothing but its mode stands in the way of a rename over it.
-    if (const passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody != nullptr) {
-        ASSERT_EQ(::chown(m_dir.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-    }
+    giveToUnprivileged(m_dir.path());
     EXPECT_EQ(runUnprivileged([&] { return write(m_dir.programName(), "S", "k", "2").message(); }),
               "Could not save settings to " + m_dir.path() + ": Permission denied");
     EXPECT_EQ(readBytes(m_dir.path()), "[S]\nk=1\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.path(".")), fs::directory_iterator()), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// A program's folder that belongs to another user (a system-wide install): each user's settings
+// are a file of their own, read before the program's and written alone. Only root can make a
+// folder of another user's, so these run as root and check as "nobody".
+
+TEST(UserSettingsFolder, FromTheEnvironment) {
+    EXPECT_EQ(userSettingsFolder("/x/config", "/home/u"), "/x/config/tessiva");
+    EXPECT_EQ(userSettingsFolder(nullptr, "/home/u"), "/home/u/.config/tessiva");
+    EXPECT_EQ(userSettingsFolder("", "/home/u"), "/home/u/.config/tessiva");
+    EXPECT_EQ(userSettingsFolder("config", "/home/u"), "/home/u/.config/tessiva");  // relative: ignored
+    EXPECT_EQ(userSettingsFolder(nullptr, ""), "");
+    EXPECT_EQ(userSettingsFolder(nullptr, nullptr), "");
+}
+
+// What differs from what was expected, as text the child can send back; empty when all matched.
+std::string differences(std::initializer_list<std::pair<std::string, std::string>> gotAndWanted) {
+    std::string out;
+    for (const auto& [got, wanted] : gotAndWanted) {
+        if (got != wanted) out += "got \"" + got + "\", wanted \"" + wanted + "\"\n";
+    }
+    return out;
+}
+
+std::string listing(const std::string& folder) {
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(folder)) names += entry.path().filename().string() + " ";
+    return names;
+}
+
+class ProfileOfAnotherUsersFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) GTEST_SKIP() << "only root can make a folder of another user's";
+        if (::getpwnam("nobody") == nullptr) GTEST_SKIP() << "no user nobody to drop to";
+        // The program's folder and its settings, root's as a package installs them.
+        ::chmod(m_program.path(".").c_str(), 0755);
+        writeBytes(m_program.path(), kSystem);
+        ::chmod(m_program.path().c_str(), 0644);
+        // The user's home, with a ~/.config that other programs made readable to all.
+        giveToUnprivileged(m_home.path("."));
+        fs::create_directory(m_home.path(".config"));
+        ::chmod(m_home.path(".config").c_str(), 0755);
+        giveToUnprivileged(m_home.path(".config"));
+    }
+    std::string userFolder() const { return m_home.path(".config/tessiva"); }
+
+    static constexpr const char* kSystem = "[config]\nsound=1\npath=/usr/share/tessiva/\n[other]\nk=system\n";
+    TempDir m_program;
+    TempDir m_home;
+};
+
+TEST_F(ProfileOfAnotherUsersFolder, ReadsTheUsersFileFirstThenTheProgramsFolder) {
+    EXPECT_EQ(runUnprivileged([&] {
+                  PosixProfile profile(userFolder());
+                  const auto value = [&](const char* section, const char* key) {
+                      return readWith(profile, m_program.programName(), section, key).value;
+                  };
+                  // No file of the user's yet: the program's folder answers, the user's file is
+                  // not named.
+                  std::string out = differences({{value("config", "sound"), "1"},
+                                                 {profile.fileName(m_program.programName()), m_program.path()}});
+                  if (::mkdir(userFolder().c_str(), 0700) != 0) return out + "mkdir failed";
+                  // Any spelling of the name, as beside the program.
+                  writeBytes(userFolder() + "/tessiva.INI", "[config]\r\nsound=0\r\n[other]\r\nj=user\r\n");
+                  return out + differences({{value("config", "sound"), "0"},
+                                            {value("config", "path"), "/usr/share/tessiva/"},
+                                            {value("other", "k"), "system"},
+                                            {value("other", "j"), "user"},
+                                            {value("other", "missing"), "D"},
+                                            {profile.fileName(m_program.programName()), userFolder() + "/tessiva.INI"}});
+              }),
+              "");
+}
+
+TEST_F(ProfileOfAnotherUsersFolder, WritesOnlyTheUsersFileInAFolderOnlyTheUserCanRead) {
+    const std::string programFolderBefore = listing(m_program.path("."));
+    EXPECT_EQ(runUnprivileged([&] {
+                  PosixProfile profile(userFolder());
+                  const Status first = profile.writePrivateProfileString("config", "sound", "0", m_program.programName());
+                  const Status second = profile.writePrivateProfileString("other", "j", "v", m_program.programName());
+                  return differences({{first.message(), ""}, {second.message(), ""}});
+              }),
+              "");
+    EXPECT_EQ(readBytes(userFolder() + "/Tessiva.ini"), "[config]\nsound=0\n[other]\nj=v\n");
+    EXPECT_EQ(readBytes(m_program.path()), kSystem);
+    EXPECT_EQ(listing(m_program.path(".")), programFolderBefore);
+    struct stat info {};
+    ASSERT_EQ(::stat(userFolder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(info.st_uid, ::getpwnam("nobody")->pw_uid);
+    ASSERT_EQ(::stat(m_home.path(".config").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0755u);  // a folder that was there stays as it was
+
+    // A settings folder that can't be made: the user's file is named, nothing else changes.
+    fs::remove_all(m_home.path(".config"));
+    ::chown(m_home.path(".").c_str(), 0, 0);
+    EXPECT_EQ(runUnprivileged([&] {
+                  PosixProfile profile(userFolder());
+                  return profile.writePrivateProfileString("config", "sound", "0", m_program.programName()).message();
+              }),
+              "Could not save settings to " + userFolder() + "/Tessiva.ini: Permission denied");
+    EXPECT_EQ(readBytes(m_program.path()), kSystem);
+}
+
+TEST_F(ProfileOfAnotherUsersFolder, AFolderOfTheUsersOwnIsReadAndWrittenAsItIs) {
+    giveToUnprivileged(m_program.path("."));
+    giveToUnprivileged(m_program.path());
+    fs::create_directory(userFolder());
+    giveToUnprivileged(userFolder());
+    writeBytes(userFolder() + "/Tessiva.ini", "[config]\nsound=0\n");
+    EXPECT_EQ(runUnprivileged([&] {
+                  PosixProfile profile(userFolder());
+                  const std::string before = readWith(profile, m_program.programName(), "config", "sound").value;
+                  const Status saved = profile.writePrivateProfileString("config", "sound", "2", m_program.programName());
+                  return differences({{before, "1"},
+                                      {saved.message(), ""},
+                                      {profile.fileName(m_program.programName()), m_program.path()}});
+              }),
+              "");
+    EXPECT_EQ(readBytes(m_program.path()), "[config]\nsound=2\npath=/usr/share/tessiva/\n[other]\nk=system\n");
+    EXPECT_EQ(readBytes(userFolder() + "/Tessiva.ini"), "[config]\nsound=0\n");
 }
 
 }  // namespace

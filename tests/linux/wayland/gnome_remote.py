@@ -3,10 +3,10 @@
 # DBUS_SESSION_BUS_ADDRESS names. Reads one command a line on stdin and answers each with one
 # line, "ok" or "error WHY", once GNOME has taken it:
 #   move DX DY          relative pointer motion (RemoteDesktop)
-#   button N STATE      N an evdev code (272 left, 273 right, 274 middle), STATE press, release
-#                       or click
+#   button NAME STATE   NAME left, right or middle; STATE press, release or click
 #   wheel STEPS         the vertical wheel, in notches
-#   key KEYSYM STATE    KEYSYM in hex (0x78 for "x", 0xffe1 for Shift_L), STATE as above
+#   key NAME STATE      NAME x, shift, up, f1, space, tab, super, f, or a keysym in hex (0x78);
+#                       STATE as above
 #   shot FILE           a PNG of the whole screen (org.gnome.Shell.Screenshot), pointer included
 #   overview on|off     opens or closes the overview
 # A RemoteDesktop session lives as long as the connection that made it, so this process
@@ -27,6 +27,11 @@ def call(destination, path, interface, method, args=None, reply=None):
 
 def remote(method, args):
     call("org.gnome.Mutter.RemoteDesktop", session, "org.gnome.Mutter.RemoteDesktop.Session", method, args)
+
+
+BUTTONS = {"left": 272, "right": 273, "middle": 274}  # evdev codes
+KEYSYMS = {"x": 0x78, "shift": 0xffe1, "up": 0xff52, "f1": 0xffbe, "space": 0x20, "tab": 0xff09, "super": 0xffeb,
+           "f": 0x66}
 
 
 def pressings(state):
@@ -50,12 +55,12 @@ for line in sys.stdin:
             remote("NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(words[1]), float(words[2]))))
         elif command == "button":
             for down in pressings(words[2]):
-                remote("NotifyPointerButton", GLib.Variant("(ib)", (int(words[1]), down)))
+                remote("NotifyPointerButton", GLib.Variant("(ib)", (BUTTONS[words[1]], down)))
         elif command == "wheel":
             remote("NotifyPointerAxisDiscrete", GLib.Variant("(ui)", (0, int(words[1]))))
         elif command == "key":
             for down in pressings(words[2]):
-                remote("NotifyKeyboardKeysym", GLib.Variant("(ub)", (int(words[1], 16), down)))
+                remote("NotifyKeyboardKeysym", GLib.Variant("(ub)", (KEYSYMS.get(words[1]) or int(words[1], 16), down)))
         elif command == "shot":
             done = call("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot", "org.gnome.Shell.Screenshot",
                         "Screenshot", GLib.Variant("(bbs)", (True, False, words[1])), "(bs)").unpack()[0]
@@ -69,5 +74,5 @@ for line in sys.stdin:
         # A round trip to gnome-shell: what came before it has been taken in.
         call("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Peer", "Ping")
         print("ok", flush=True)
-    except (GLib.Error, ValueError, IndexError, RuntimeError) as error:
+    except (GLib.Error, ValueError, IndexError, KeyError, RuntimeError) as error:
         print("error " + str(error).replace("\n", " "), flush=True)

@@ -6,7 +6,7 @@
 //   button left|right|middle press|release|click
 //   wheel N                                 N wheel steps on the vertical axis (negative: up)
 //   key NAME|CODE [press|release|click]     a key by evdev code or name (x, shift, up, f1, space,
-//                                           tab); click when not named
+//                                           tab, super, f); click when not named
 //   shot FILE                               the whole workspace as a PPM picture
 //   quit
 // Prints "ready" once fake input is granted, then "ok" after each command has reached KWin,
@@ -45,8 +45,9 @@ void global_remove(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener registry_listener{.global = global, .global_remove = global_remove};
 
 uint32_t keyCode(const std::string& name) {
-  static const std::map<std::string, uint32_t> names{{"x", KEY_X},   {"shift", KEY_LEFTSHIFT}, {"up", KEY_UP},
-                                                     {"f1", KEY_F1}, {"space", KEY_SPACE},     {"tab", KEY_TAB}};
+  static const std::map<std::string, uint32_t> names{
+      {"x", KEY_X},         {"shift", KEY_LEFTSHIFT}, {"up", KEY_UP},         {"f1", KEY_F1},
+      {"space", KEY_SPACE}, {"tab", KEY_TAB},         {"super", KEY_LEFTMETA}, {"f", KEY_F}};
   if (auto found = names.find(name); found != names.end()) return found->second;
   return static_cast<uint32_t>(std::strtoul(name.c_str(), nullptr, 10));
 }
