@@ -5,9 +5,11 @@
 # The program's exit status is ours.
 #
 # Which prefix:
-# - TESSIVA_WINEPREFIX set (the unit tests under ctest): that one. A ctest fixture made it
-#   fresh before the first test and ends its Wine after the last (tests/windows/wine-prefix.sh);
-#   runs may overlap.
+# - TESSIVA_WINEPREFIX set (the tests under ctest): that one. A ctest fixture made it fresh
+#   before the first test, keeps its Wine up through the run and ends it after the last
+#   (tests/windows/wine-prefix.sh); runs may overlap. Should a test have stopped that Wine, it
+#   is started again, kept up, before the program: a program never starts its own server,
+#   which would end with it and leave the next program a server on its way out.
 # - otherwise (gtest's discovery after a link, or a run by hand): the build tree's own prefix,
 #   wine-prefix-discovery beside CMakeCache.txt, made on first use. One such run at a time, and
 #   we wait for its wineserver to end before returning, so no Wine process outlives a build.
@@ -27,8 +29,10 @@ wineserver=$(dirname "$wine")/wineserver
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+prefix_script=$here/../tests/windows/wine-prefix.sh
 if [ -n "${TESSIVA_WINEPREFIX:-}" ]; then
     export WINEPREFIX=$TESSIVA_WINEPREFIX
+    "$prefix_script" start "$WINEPREFIX"
     exec "$wine" "$@"
 fi
 
@@ -46,7 +50,7 @@ export WINEPREFIX=$tree/wine-prefix-discovery
 exec 9>"$WINEPREFIX.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$here/../tests/windows/wine-prefix.sh" fresh "$WINEPREFIX" 9>&-
+    "$prefix_script" make "$WINEPREFIX" 9>&-
 fi
 status=0
 "$wine" "$@" 9>&- || status=$?

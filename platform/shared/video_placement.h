@@ -13,6 +13,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
 
 namespace tessiva {
 
@@ -29,6 +33,25 @@ struct PixelRect {
 // Until the program names a rectangle, the video may take all of its owner.
 inline constexpr std::int64_t kUnbounded = (std::numeric_limits<std::int32_t>::max)();
 inline constexpr PixelRect kWholeOwner{0, 0, kUnbounded, kUnbounded};
+
+// The program moves and sizes the video window one number at a time (putTop, putLeft,
+// putWidth, putHeight), and every media layer keeps the rectangle those numbers make alike:
+// `number` names the one a call changes (&PixelRect::top, ...).
+using RequestNumber = std::int64_t PixelRect::*;
+
+// `request` with its `number` set to `value`. A negative width or height is refused with
+// kInvalidArgument, the message led by `layer` ("DirectShow", "GStreamer"), and `request`
+// stays as it was.
+[[nodiscard]] inline Status changeRequest(PixelRect& request, RequestNumber number, std::int32_t value,
+                                          std::string_view layer) {
+    const bool size = number == &PixelRect::width || number == &PixelRect::height;
+    if (size && value < 0) {
+        return Status::failure(Status::kInvalidArgument,
+                               std::string(layer) + ": the video window can't have a negative size");
+    }
+    request.*number = value;
+    return Status::success();
+}
 
 // The requested rectangle clipped to the owner's client area (0, 0, ownerWidth, ownerHeight);
 // with `fillOwner` the whole client area. An empty result means nothing of it is visible.

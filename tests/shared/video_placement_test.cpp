@@ -18,6 +18,21 @@ TEST(VideoPlacement, TheRequestIsClippedToTheOwnerUnlessFullScreen) {
     EXPECT_EQ(placeVideo(PixelRect{5000, 5000, 0, 0}, 640, 480, true), (PixelRect{0, 0, 640, 480}));
 }
 
+// putTop, putLeft, putWidth and putHeight each change one number; a negative size changes none.
+TEST(VideoPlacement, EachPutChangesOneNumberAndANegativeSizeIsRefused) {
+    PixelRect request = kWholeOwner;
+    EXPECT_TRUE(changeRequest(request, &PixelRect::top, -5, "Layer").ok());
+    EXPECT_TRUE(changeRequest(request, &PixelRect::left, 7, "Layer").ok());
+    EXPECT_TRUE(changeRequest(request, &PixelRect::width, 0, "Layer").ok());
+    EXPECT_EQ(request, (PixelRect{7, -5, 0, kUnbounded}));
+    for (const RequestNumber size : {&PixelRect::width, &PixelRect::height}) {
+        const Status refused = changeRequest(request, size, -1, "Layer");
+        EXPECT_EQ(refused.code(), Status::kInvalidArgument);
+        EXPECT_EQ(refused.message(), "Layer: the video window can't have a negative size");
+    }
+    EXPECT_EQ(request, (PixelRect{7, -5, 0, kUnbounded}));
+}
+
 // The clip's own frame in a buffer the compositor stretches over the whole owner.
 TEST(VideoPlacement, AScaledPictureHoldsTheFrameAtItsOwnSizeWhereThePlaceTakesIt) {
     // The 720p clip over a 4K screen: the buffer is the frame.

@@ -21,7 +21,7 @@ source "$(dirname "$0")/checks.sh"
 trap '"$(dirname "$0")/wine-prefix.sh" stop "$WINEPREFIX"; kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 
 cp "$build/tessiva.scr" "$build/vorn.evc" "$work/"
-printf '[config]\r\nsound=0\r\npath=%s\\\r\n' "$(windows_path "$work")" >"$work/Tessiva.ini"
+write_settings "$work/Tessiva.ini" 0 "$(windows_path "$work")\\"
 "$wine" "$start_exe" "$(windows_path "$work/tessiva.scr")" /s >/dev/null 2>&1 &
 pid=$!
 saver=$(find_window Form1 150)

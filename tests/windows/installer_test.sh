@@ -129,7 +129,7 @@ check "and leaves no screensaver, switched off, and no uninstall entry" $?
 user=$("$wine" cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 folder=$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Tessiva
 mkdir -p "$folder"
-printf '[config]\r\nsound=0\r\npath=C:\\old\\\r\n[mine]\r\nkept=yes\r\n' >"$folder/Tessiva.ini"
+write_settings "$folder/Tessiva.ini" 0 'C:\old\' '[mine]' 'kept=yes'
 "$wine" "$setup" /S
 check "the silent install into the default folder succeeds" $?
 text=$(settings_text "$folder/Tessiva.ini")

@@ -28,7 +28,7 @@ cleanup() {
 trap cleanup EXIT
 WINEPREFIX=$TESSIVA_WINEPREFIX WINEDEBUG=-all "$wine" reg add "$x11_key" /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
 # Wine's processes read the setting when they start.
-"$here/wine-prefix.sh" stop "$TESSIVA_WINEPREFIX"
+"$here/wine-prefix.sh" restart "$TESSIVA_WINEPREFIX"
 
 # A 3 s clip of four coloured quadrants as an MPEG-1 system stream.
 mkdir -p "$work/clips"
@@ -36,13 +36,12 @@ ffmpeg -hide_banner -loglevel error -y -f lavfi -i "color=c=red:s=320x180:r=30:d
 color=c=lime:s=320x180:r=30:d=3[b];color=c=blue:s=320x180:r=30:d=3[c];color=c=yellow:s=320x180:r=30:d=3[d];\
 [a][b]hstack[t];[c][d]hstack[u];[t][u]vstack" -c:v mpeg1video -b:v 2M -f mpeg -t 3 "$work/clips/vorn.evc"
 cp "$build/tessiva.scr" "$work/"
-printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "$(windows_path "$work")" >"$work/Tessiva.ini"
+write_settings "$work/Tessiva.ini" 0 "$(windows_path "$work")\\clips\\"
 
 # The mean brightness (0 to 1) of a part of a screenshot.
 brightness() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }
 
-"$run" "$start_exe" "$(windows_path "$work/tessiva.scr")" /s >"$work/out.log" 2>&1 &
-pid=$!
+start_program "$work" /s
 geometry=""
 for _ in $(seq 100); do
     saver=$(xwininfo -root -tree 2>/dev/null | awk '$2 == "\"Form1\":" {print $1; exit}')

@@ -27,7 +27,7 @@ new_copy() {
     local dir=$work/$1
     mkdir -p "$dir/clips"
     cp "$build/tessiva.scr" "$dir/"
-    printf '[config]\r\nsound=0\r\npath=%s\\clips\\\r\n' "$(windows_path "$dir")" >"$dir/Tessiva.ini"
+    write_settings "$dir/Tessiva.ini" 0 "$(windows_path "$dir")\\clips\\"
     echo "$dir"
 }
 
@@ -42,8 +42,7 @@ color=c=white:s=40x20:r=30:d=3[m];[a][b]hstack[t];[c][d]hstack[u];[t][u]vstack[q
 # ---- Switches that choose no mode end at once, without a window.
 for switch in "" "/a" "-s" "S"; do
     dir=$(new_copy "none$RANDOM")
-    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" $switch >"$dir/out.log" 2>&1 &
-    pid=$!
+    start_program "$dir" $switch
     wait_exit $pid 100
     [ "$status" = 0 ]
     check "'$switch' ends at once with status 0" $? "status $status"
@@ -51,8 +50,7 @@ done
 
 # ---- "/P" alone is a run-time error: a box, then status 1 once dismissed.
 dir=$(new_copy badpreview)
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /P >"$dir/out.log" 2>&1 &
-pid=$!
+start_program "$dir" /P
 box=$(find_window Tessiva 150)
 [ -n "$box" ]
 check "'/P' shows the report box" $? "$(xwininfo -root -tree | grep '"')"
@@ -67,8 +65,7 @@ check "'/P' exits with 1 once the box is dismissed" $? "status $status"
 for form in "/c" "/c:1234"; do
     dir=$(new_copy "dialog$RANDOM")
     before=$(cat "$dir/Tessiva.ini")
-    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" $form >"$dir/out.log" 2>&1 &
-    pid=$!
+    start_program "$dir" $form
     dialog=$(find_window Configure 150)
     [ -n "$dialog" ]
     check "'$form' shows the Configure dialog" $?
@@ -81,8 +78,7 @@ for form in "/c" "/c:1234"; do
 done
 
 dir=$(new_copy dialogok)
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /c >"$dir/out.log" 2>&1 &
-pid=$!
+start_program "$dir" /c
 dialog=$(find_window Configure 150)
 sleep 1.5  # until its frame and place have settled
 # The copy's settings say sound=0: tick "Play sound" (its box at 240,2160 twips), then OK
@@ -100,8 +96,7 @@ check "OK writes the ticked box as sound=1 through kernel32 and keeps path" $? "
 dir=$(new_copy dialogunwritable)
 rm "$dir/Tessiva.ini"
 mkdir "$dir/Tessiva.ini"
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /c >"$dir/out.log" 2>&1 &
-pid=$!
+start_program "$dir" /c
 pids+=("$pid")
 dialog=$(find_window Configure 150)
 sleep 1.5
@@ -142,8 +137,7 @@ start_saver() {
     cp "$2" "$dir/clips/vorn.evc"
     # The pointer stays where it is: Wine takes a pointer moved while none of its windows was
     # under it for a movement the moment one comes, and the saver would end at once.
-    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /s >"$dir/out.log" 2>&1 &
-    pid=$!
+    start_program "$dir" /s
     pids+=("$pid")
     covered=1
     local screen geometry="" saver
@@ -220,8 +214,7 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened.txt" >"$work/bin
 chmod +x "$work/bin/xdg-open"
 dir=$(new_copy links)
 before=$(cat "$dir/Tessiva.ini")
-PATH=$work/bin:$PATH "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /c >"$dir/out.log" 2>&1 &
-pid=$!
+PATH=$work/bin:$PATH start_program "$dir" /c
 pids+=("$pid")
 dialog=$(find_window Configure 150)
 sleep 1.5
@@ -250,8 +243,7 @@ pids+=("$host_pid")
 for _ in $(seq 100); do grep -q '^host ' "$dir/host.log" && break; sleep 0.1; done
 # A Windows console program ends its lines with CR LF.
 hwnd=$(tr -d '\r' <"$dir/host.log" | awk '/^host / {print $2}')
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /p "$hwnd" >"$dir/out.log" 2>&1 &
-pid=$!
+start_program "$dir" /p "$hwnd"
 for _ in $(seq 100); do grep -q '^child ' "$dir/host.log" && break; sleep 0.1; done
 line=$(tr -d '\r' <"$dir/host.log" | grep '^child ')
 read -r _ child _ parent _ style _ size _ foreground <<<"$line"
@@ -263,8 +255,7 @@ check "the preview ends with 0 when the host goes" $? "status $status"
 wait "$host_pid" 2>/dev/null
 
 dir=$(new_copy previewzero)
-"$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /p 0 >"$dir/out.log" 2>&1 &
-pid=$!
+start_program "$dir" /p 0
 wait_exit $pid 100
 [ "$status" = 0 ]
 check "'/p 0' names no window and ends with 0" $? "status $status"

@@ -26,7 +26,7 @@ new_copy() {
     local dir=$work/$1
     mkdir -p "$dir"
     cp "$build/tessiva.scr" "$dir/"
-    { printf '\xff\xfe'; printf '[config]\r\nsound=%s\r\npath=%s\r\n' "$3" "$2" | iconv -f UTF-8 -t UTF-16LE; } >"$dir/Tessiva.ini"
+    write_settings --unicode "$dir/Tessiva.ini" "$3" "$2"
     echo "$dir"
 }
 
@@ -34,8 +34,7 @@ new_copy() {
 # its picture; sets pid, and shown to 0 once the clip shows.
 start_saver() {
     dir=$(new_copy "$1" "$(windows_path "$2")\\" "$3")
-    "$run" "$start_exe" "$(windows_path "$dir/tessiva.scr")" /s >"$dir/out.log" 2>&1 &
-    pid=$!
+    start_program "$dir" /s
     [ -n "$(find_window Form1 150)" ] && wait_for 10 picture_shows
     shown=$?
 }

@@ -247,37 +247,18 @@ Status GstGraph::putWindowStyle(std::int32_t style) {
     return Status::success();
 }
 
-Status GstGraph::placeVideo(PixelRect request) {
-    if (request.width < 0 || request.height < 0) {
-        return Status::failure(Status::kInvalidArgument, "GStreamer: the video window can't have a negative size");
-    }
-    m_video->setRequest(request);
-    return Status::success();
+// Only kept here: the video surface places it in its owner (platform/shared/video_placement.h).
+Status GstGraph::requestPlace(RequestNumber number, std::int32_t value) {
+    PixelRect request = m_video->request();
+    const Status changed = changeRequest(request, number, value, "GStreamer");
+    if (changed.ok()) m_video->setRequest(request);
+    return changed;
 }
 
-Status GstGraph::putTop(std::int32_t top) {
-    PixelRect request = m_video->request();
-    request.top = top;
-    return placeVideo(request);
-}
-
-Status GstGraph::putLeft(std::int32_t left) {
-    PixelRect request = m_video->request();
-    request.left = left;
-    return placeVideo(request);
-}
-
-Status GstGraph::putWidth(std::int32_t width) {
-    PixelRect request = m_video->request();
-    request.width = width;
-    return placeVideo(request);
-}
-
-Status GstGraph::putHeight(std::int32_t height) {
-    PixelRect request = m_video->request();
-    request.height = height;
-    return placeVideo(request);
-}
+Status GstGraph::putTop(std::int32_t top) { return requestPlace(&PixelRect::top, top); }
+Status GstGraph::putLeft(std::int32_t left) { return requestPlace(&PixelRect::left, left); }
+Status GstGraph::putWidth(std::int32_t width) { return requestPlace(&PixelRect::width, width); }
+Status GstGraph::putHeight(std::int32_t height) { return requestPlace(&PixelRect::height, height); }
 
 Status GstGraph::putOwner(NativeHandle owner) {
     return m_video->setOwner(owner);

@@ -96,7 +96,7 @@ private:
     void drop();
     void pump();
     void handle(GstMessage* message);
-    Status placeVideo(PixelRect request);
+    Status requestPlace(RequestNumber number, std::int32_t value);
     // The clip again, where it stood and as it ran, with the pipeline made afresh.
     Status reopen();
     Status changePathNow();

@@ -10,6 +10,9 @@
 #include <dshow.h>
 
 #include <cstdio>
+#include <string_view>
+
+#include "platform/windows/com/text.h"
 
 namespace tessiva::win32 {
 namespace {
@@ -50,13 +53,7 @@ std::string systemText(std::uint32_t code) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::string text;
-    if (length > 0 && buffer != nullptr) {
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-        if (bytes > 0) {
-            text.resize(static_cast<std::size_t>(bytes));
-            WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), bytes, nullptr, nullptr);
-        }
-    }
+    if (length > 0 && buffer != nullptr) text = utf8FromWide(std::wstring_view(buffer, length));
     if (buffer != nullptr) LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
         text.pop_back();

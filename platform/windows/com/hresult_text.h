@@ -1,6 +1,7 @@
 #pragma once
-// HRESULTs and Win32 error codes in words, for the messages a user reads: every Windows layer
-// builds its error text here. Plain functions of any thread; they never fail.
+// HRESULTs and Win32 error codes in words, for the messages a user reads: the DirectShow and
+// Win32 layers build their error texts here (DirectInput's name only what failed). Plain
+// functions of any thread; they never fail.
 //
 // The header takes codes as the 32-bit integers they are, so that it needs no SDK header.
 #include <cstdint>

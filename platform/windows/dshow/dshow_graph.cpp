@@ -6,37 +6,21 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <climits>
 #include <utility>
-#include <vector>
 
-#include "platform/windows/dshow/hresult_status.h"
 #include "platform/shared/empty_graph.h"
+#include "platform/windows/com/text.h"
+#include "platform/windows/dshow/filter_pins.h"
+#include "platform/windows/dshow/hresult_status.h"
 
 namespace tessiva {
 namespace {
 
+using dshow::anyPinConnected;
 using dshow::statusOf;
 
 // A graph not made with make_shared has no shares to hand out.
 Status unshared() { return Status::failure("DirectShow: the graph is not shared; make it with std::make_shared"); }
-
-// The seam's UTF-8 as the UTF-16 that DirectShow takes. A NUL inside would silently cut the
-// name short at the BSTR, so it is refused, as text that isn't UTF-8 is.
-Status toUtf16(const std::string& text, std::wstring& out) {
-    out.clear();
-    if (text.find('\0') != std::string::npos) {
-        return Status::failure(Status::kInvalidArgument, "the file name holds a NUL character");
-    }
-    if (text.empty()) return Status::success();
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) return Status::failure(Status::kInvalidArgument, "the file name is too long");
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) return Status::failure(Status::kInvalidArgument, "the file name is not UTF-8");
-    out.resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), length);
-    return Status::success();
-}
 
 HWND hwndOf(NativeHandle handle) { return reinterpret_cast<HWND>(handle); }
 
@@ -54,69 +38,6 @@ ComRef<IBaseFilter> offerVideoRenderer(IGraphBuilder* graph) {
     }
     if (FAILED(graph->AddFilter(renderer.get(), L"Video Renderer"))) return {};
     return renderer;
-}
-
-// Calls `visit` with each pin of `filter` until it answers true; whether one did.
-template <class Visit>
-bool anyPin(IBaseFilter* filter, Visit visit) {
-    ComRef<IEnumPins> pins;
-    if (FAILED(filter->EnumPins(pins.put()))) return false;
-    for (ComRef<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
-        if (visit(pin)) return true;
-    }
-    return false;
-}
-
-bool anyPinConnected(IBaseFilter* filter) {
-    return anyPin(filter, [](ComRef<IPin>& pin) {
-        ComRef<IPin> peer;
-        return SUCCEEDED(pin->ConnectedTo(peer.put()));
-    });
-}
-
-ComRef<IBaseFilter> ownerOf(IPin* pin) {
-    PIN_INFO info{};
-    if (FAILED(pin->QueryPinInfo(&info))) return {};
-    return ComRef<IBaseFilter>(info.pFilter);  // QueryPinInfo counted the reference
-}
-
-struct PinCount {
-    int in = 0;
-    int out = 0;
-};
-
-PinCount pinsOf(IBaseFilter* filter) {
-    PinCount count;
-    anyPin(filter, [&](ComRef<IPin>& pin) {
-        PIN_DIRECTION direction = PINDIR_INPUT;
-        if (SUCCEEDED(pin->QueryDirection(&direction))) ++(direction == PINDIR_INPUT ? count.in : count.out);
-        return false;
-    });
-    return count;
-}
-
-// The first input pin of `filter` that is connected, and the output pin it is connected to.
-bool connectedInput(IBaseFilter* filter, ComRef<IPin>& input, ComRef<IPin>& upstream) {
-    return anyPin(filter, [&](ComRef<IPin>& pin) {
-        PIN_DIRECTION direction = PINDIR_OUTPUT;
-        if (FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_INPUT) return false;
-        if (FAILED(pin->ConnectedTo(upstream.put()))) return false;
-        input = std::move(pin);
-        return true;
-    });
-}
-
-// A filter that plays sound: no output pin, and an input that takes audio.
-bool rendersSound(IBaseFilter* filter) {
-    if (pinsOf(filter).out != 0) return false;
-    ComRef<IPin> input, upstream;
-    if (!connectedInput(filter, input, upstream)) return false;
-    AM_MEDIA_TYPE type{};
-    if (FAILED(input->ConnectionMediaType(&type))) return false;
-    const bool audio = IsEqualGUID(type.majortype, MEDIATYPE_Audio);
-    CoTaskMemFree(type.pbFormat);
-    if (type.pUnk != nullptr) type.pUnk->Release();
-    return audio;
 }
 
 // One face of the graph, asked for once and kept.
@@ -183,9 +104,12 @@ Status DShowGraph::position(IMediaPosition*& out) {
 
 Status DShowGraph::renderFile(const std::string& file) {
     const std::string what = "cannot play " + file;
+    // A NUL inside would silently cut the name short at the BSTR.
     std::wstring wide;
-    Status converted = toUtf16(file, wide);
-    if (!converted.ok()) return Status::failure(converted.code(), "DirectShow: " + what + ": " + converted.message());
+    Status converted = win32::exactWideFromUtf8(file, wide);
+    if (!converted.ok()) {
+        return Status::failure(converted.code(), "DirectShow: " + what + ": the file name " + converted.message());
+    }
     BSTR name = SysAllocString(wide.c_str());
     if (name == nullptr) return statusOf(E_OUTOFMEMORY, what);
     ComRef<IGraphBuilder> graph;
@@ -242,9 +166,11 @@ Status DShowGraph::putVolume(std::int32_t volume) {
     if (volume < kSilentVolume || volume > 0) {
         return statusOf(E_INVALIDARG, "put_Volume(" + std::to_string(volume) + ")");
     }
-    if (volume == kSilentVolume) return takeSoundPathOut();
-    status = putSoundPathBack();
-    if (!status.ok()) return status;
+    if (volume == kSilentVolume) return whileStopped([&](IGraphBuilder* graph) { return m_sound.takeOut(graph); });
+    if (m_sound.isOut()) {
+        status = whileStopped([&](IGraphBuilder* graph) { return m_sound.putBack(graph); });
+        if (!status.ok()) return status;
+    }
     return statusOf(sound->put_Volume(volume), "put_Volume(" + std::to_string(volume) + ")");
 }
 
@@ -252,7 +178,7 @@ Status DShowGraph::putBalance(std::int32_t balance) {
     IBasicAudio* sound = nullptr;
     Status status = audio(sound);
     if (!status.ok()) return status;
-    if (!m_soundCut.empty()) return Status::success();  // nothing plays to be balanced
+    if (m_sound.isOut()) return Status::success();  // nothing plays to be balanced
     return statusOf(sound->put_Balance(balance), "put_Balance(" + std::to_string(balance) + ")");
 }
 
@@ -271,52 +197,6 @@ Status DShowGraph::whileStopped(const std::function<Status(IGraphBuilder*)>& cha
     else hr = S_OK;
     if (!changed.ok()) return changed;
     return statusOf(hr, "cannot restart the graph");
-}
-
-Status DShowGraph::takeSoundPathOut() {
-    return whileStopped([&](IGraphBuilder* graph) {
-        std::vector<ComRef<IBaseFilter>> renderers;
-        ComRef<IEnumFilters> filters;
-        HRESULT hr = graph->EnumFilters(filters.put());
-        if (FAILED(hr)) return statusOf(hr, "cannot list the graph's filters");
-        for (ComRef<IBaseFilter> filter; filters->Next(1, filter.put(), nullptr) == S_OK;) {
-            if (rendersSound(filter.get())) renderers.push_back(std::move(filter));
-        }
-        // Each renderer goes, and upstream of it each filter that only fed it (the decoder),
-        // up to the pin that has other work (the splitter's sound output): it stays
-        // unconnected, and its stream goes nowhere.
-        for (ComRef<IBaseFilter>& renderer : renderers) {
-            ComRef<IBaseFilter> current = std::move(renderer);
-            for (;;) {
-                ComRef<IPin> input, upstream;
-                const bool fed = connectedInput(current.get(), input, upstream);
-                ComRef<IBaseFilter> feeder = fed ? ownerOf(upstream.get()) : ComRef<IBaseFilter>();
-                hr = graph->RemoveFilter(current.get());
-                if (FAILED(hr)) return statusOf(hr, "cannot take the sound renderer out of the graph");
-                if (!feeder) break;
-                const PinCount pins = pinsOf(feeder.get());
-                if (pins.in != 1 || pins.out != 1) {
-                    m_soundCut.push_back(std::move(upstream));
-                    break;
-                }
-                current = std::move(feeder);
-            }
-        }
-        return Status::success();
-    });
-}
-
-Status DShowGraph::putSoundPathBack() {
-    if (m_soundCut.empty()) return Status::success();
-    return whileStopped([&](IGraphBuilder* graph) {
-        std::vector<ComRef<IPin>> cut = std::move(m_soundCut);
-        m_soundCut.clear();
-        for (ComRef<IPin>& pin : cut) {
-            const HRESULT hr = graph->Render(pin.get());
-            if (FAILED(hr)) return statusOf(hr, "cannot render the sound again");
-        }
-        return Status::success();
-    });
 }
 
 // ---- VideoWindow ----
@@ -342,37 +222,15 @@ Status DShowGraph::putWindowStyle(std::int32_t style) {
     return showAsDecided(video);
 }
 
-Status DShowGraph::request(const PixelRect& request) {
-    if (request.width < 0 || request.height < 0) {
-        return Status::failure(Status::kInvalidArgument, "DirectShow: the video window can't have a negative size");
-    }
-    m_request = request;
-    return place();
+Status DShowGraph::requestPlace(RequestNumber number, std::int32_t value) {
+    const Status changed = changeRequest(m_request, number, value, "DirectShow");
+    return changed.ok() ? place() : changed;
 }
 
-Status DShowGraph::putTop(std::int32_t top) {
-    PixelRect changed = m_request;
-    changed.top = top;
-    return request(changed);
-}
-
-Status DShowGraph::putLeft(std::int32_t left) {
-    PixelRect changed = m_request;
-    changed.left = left;
-    return request(changed);
-}
-
-Status DShowGraph::putWidth(std::int32_t width) {
-    PixelRect changed = m_request;
-    changed.width = width;
-    return request(changed);
-}
-
-Status DShowGraph::putHeight(std::int32_t height) {
-    PixelRect changed = m_request;
-    changed.height = height;
-    return request(changed);
-}
+Status DShowGraph::putTop(std::int32_t top) { return requestPlace(&PixelRect::top, top); }
+Status DShowGraph::putLeft(std::int32_t left) { return requestPlace(&PixelRect::left, left); }
+Status DShowGraph::putWidth(std::int32_t width) { return requestPlace(&PixelRect::width, width); }
+Status DShowGraph::putHeight(std::int32_t height) { return requestPlace(&PixelRect::height, height); }
 
 Status DShowGraph::putOwner(NativeHandle owner) {
     IVideoWindow* video = nullptr;

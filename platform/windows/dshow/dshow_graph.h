@@ -36,13 +36,9 @@
 //   posts them there.
 // - Wine answers put_FullScreenMode and put_Volume with E_NOTIMPL, and get_Duration with
 //   E_NOTIMPL on a graph that holds no clip.
-// - Silence (put_Volume's -10000) is no sound path here: a muted audio renderer still streams
-//   to the device, and Windows counts an open audio stream as a reason to stay awake. The
-//   layer takes the audio renderer and the decoder that fed only it out of the graph, which
-//   works only while the graph is stopped (VFW_E_NOT_STOPPED otherwise), so a running graph
-//   stops for the change and runs again. A splitter's output pin left unconnected delivers
-//   nothing; IGraphBuilder::Render on it builds the sound path again for a level above
-//   silence.
+// - Silence (put_Volume's -10000) is no sound path here (sound_path.h). Filters leave and
+//   join a graph only while it is stopped, so a running graph stops for the change and runs
+//   again.
 // - IMediaEvent::GetEventHandle answers a manual-reset event that is signalled while events
 //   wait in the graph's queue; the graph owns it. GetEvent with a timeout of 0 reads one
 //   without waiting, and FreeEventParams lets go of its parameters.
@@ -50,11 +46,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/windows/com/com_ref.h"
 #include "platform/media.h"
 #include "platform/shared/video_placement.h"
+#include "platform/windows/com/com_ref.h"
+#include "platform/windows/dshow/sound_path.h"
 
 // The SDK's interfaces, declared as the SDK does (its `interface` is `struct`), so that this
 // header needs no system header.
@@ -64,7 +60,6 @@ struct IVideoWindow;
 struct IMediaPosition;
 struct IMediaEvent;
 struct IGraphBuilder;
-struct IPin;
 
 namespace tessiva {
 
@@ -118,11 +113,9 @@ private:
 
     Status audio(IBasicAudio*& out);
     Status whileStopped(const std::function<Status(IGraphBuilder*)>& change);
-    Status takeSoundPathOut();
-    Status putSoundPathBack();
     Status window(IVideoWindow*& out);
     Status position(IMediaPosition*& out);
-    Status request(const PixelRect& request);
+    Status requestPlace(RequestNumber number, std::int32_t value);
     Status place();
     void followOwner();
     Status takeOverVisibility(IVideoWindow* video);
@@ -137,9 +130,7 @@ private:
     std::function<void(void*, bool)> m_wakeOn;
     void* m_eventHandle = nullptr;
     ComRef<IBasicAudio> m_audio;
-    // Silence is no sound path: the output pins whose sound renderer (and decoder) the layer
-    // took out, to render again when a level above silence comes.
-    std::vector<ComRef<IPin>> m_soundCut;
+    dshow::SoundPath m_sound;  // out while the volume is silence
     static constexpr std::int32_t kSilentVolume = -10000;
     ComRef<IVideoWindow> m_window;
     ComRef<IMediaPosition> m_position;

@@ -9,7 +9,8 @@
 // CO_E_NOTINITIALIZED.
 //
 // Facts relied on: CLSID_FilterGraph is quartz's in-process server, on Windows and under Wine;
-// its object offers IMediaControl, IBasicAudio, IVideoWindow and IMediaPosition.
+// its object offers IMediaControl, IMediaPosition and IMediaEvent itself, and IBasicAudio and
+// IVideoWindow through the renderers a clip brings (dshow_graph.h).
 #include <functional>
 
 #include "platform/media.h"

@@ -4,7 +4,7 @@
 
 #include <shellapi.h>
 
-#include "platform/windows/win32/text.h"
+#include "platform/windows/com/text.h"
 #include "platform/windows/win32/win32_forms.h"
 
 namespace tessiva {

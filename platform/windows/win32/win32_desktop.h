@@ -1,9 +1,12 @@
 #pragma once
 // The desktop's window calls on user32 and shell32, passed through with the program's own
-// arguments. Only two things are added: a parent that names no window unloads the form (a
-// host already gone), and texts are converted to the ANSI code page for ShellExecuteA.
+// arguments. Only three things are added: a parent that names no window unloads the form (a
+// host already gone), a style that makes a window a child loses WS_POPUP, and texts are
+// converted to the ANSI code page for ShellExecuteA.
 //
 // Facts relied on:
+// - Wine activates a window whose style holds both WS_POPUP and WS_CHILD when it is shown,
+//   whatever SWP_NOACTIVATE says: a preview would take the focus from the Display settings.
 // - On Win64, mingw defines no GWL_HWNDPARENT, and Wine refuses index -8 with
 //   SetWindowLongA: the parent link goes through SetWindowLongPtrA(GWLP_HWNDPARENT).
 // - HWNDs are valid across processes, so a preview host's handle from the command line can

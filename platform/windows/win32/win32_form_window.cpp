@@ -6,7 +6,7 @@
 #include "platform/shared/form_life.h"
 #include "platform/shared/form_rules.h"
 #include "platform/windows/win32/resource_ids.h"
-#include "platform/windows/win32/text.h"
+#include "platform/windows/com/text.h"
 #include "platform/windows/win32/win32_forms.h"
 
 namespace tessiva {

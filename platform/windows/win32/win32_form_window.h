@@ -1,7 +1,9 @@
 #pragma once
 // Form1's window on Win32: a top-level window of our own class with the definition's
 // controls as child windows (buttons, a check box, static labels that report clicks), and
-// its events routed to the program's handlers through the event boundary.
+// its events routed to the program's handlers through the event boundary. As the saver it
+// also lays a black cover over each other monitor, whose input counts as its own, and covers
+// the screen again when the display changes.
 //
 // Facts relied on:
 // - A static control reports clicks (STN_CLICKED) only with SS_NOTIFY; it asks its parent

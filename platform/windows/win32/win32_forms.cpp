@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/windows/win32/command_line.h"
-#include "platform/windows/win32/text.h"
+#include "platform/windows/com/text.h"
 #include "platform/windows/win32/win32_form_window.h"
 
 namespace tessiva {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/windows/com/hresult_text.h"
-#include "platform/windows/win32/text.h"
+#include "platform/windows/com/text.h"
 
 namespace tessiva {
 

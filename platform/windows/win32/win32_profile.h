@@ -8,8 +8,9 @@
 //
 // Facts relied on:
 // - GetPrivateProfileStringW copies at most size - 1 characters (UTF-16 code units, a pair
-//   outside the BMP may be cut in two) and a NUL, and answers the count copied. It reads a file that starts with a UTF-16LE byte-order mark as Unicode, and
-//   any other file through the ANSI code page, as GetPrivateProfileStringA did.
+//   outside the BMP may be cut in two) and a NUL, and answers the count copied. It reads a
+//   file that starts with a UTF-16LE byte-order mark as Unicode, and any other file through
+//   the ANSI code page, as GetPrivateProfileStringA did.
 // - WritePrivateProfileStringW keeps a Unicode file Unicode and an ANSI file ANSI when it
 //   rewrites it, and answers 0 when it could not store the entry, with the reason in
 //   GetLastError.

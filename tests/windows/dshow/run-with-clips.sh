@@ -25,7 +25,7 @@ cp "$clips/clip.evc" "$clips/vidéo ß.evc"
 printf 'This is not a video.\n' >"$clips/text.evc"
 export TESSIVA_DSHOW_CLIPS="Z:$clips"
 
-# The fixture made the prefix without a display; a wineserver of it still up would serve this
-# run from that start. Ours starts afresh, on this display.
-"$prefix_script" stop "$TESSIVA_WINEPREFIX"
+# The fixture made the prefix, and started Wine's desktop process, without a display: Wine
+# starts again, kept up, on this display.
+"$prefix_script" restart "$TESSIVA_WINEPREFIX"
 "$here/../../../scripts/wine-run.sh" "$@"
