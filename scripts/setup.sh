@@ -15,6 +15,8 @@ packages=(
   g++-mingw-w64-x86-64-posix googletest wine wine64
   # Its installer.
   nsis
+  # The Windows build's MSI: wixl builds it, msitools' msiinfo reads it back in the tests.
+  wixl msitools
   # Wine's DirectShow plays through the host's GStreamer; MPEG-1 program streams need its
   # mpegpsdemux, which is in the "bad" set (tests/windows/dshow).
   gstreamer1.0-plugins-bad
