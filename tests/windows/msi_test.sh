@@ -124,7 +124,7 @@ components=$(msiinfo export "$msi" Component | tr -d '\r' | tail -n +4)
     msiinfo suminfo "$msi" | grep -qx 'Template: x64;1033'
 check "every component is 64-bit, in a package for x64" $? "$components"
 
-# ---- Installed silently into a folder named in three scripts' letters.
+# ---- Installed silently into a folder whose name the ANSI code page can't spell.
 msiexec /i "$(windows_path "$msi")" "INSTALLDIR=$installdir"
 echo "install: $took ms"
 [ "$status" = 0 ]
