@@ -11,6 +11,9 @@
 ;   UTF-16LE byte-order mark in Unicode, and writes any other file in the ANSI code page,
 ;   where a folder name in another script loses its letters.
 ; - rundll32.exe desk.cpl,InstallScreenSaver PATH selects a saver and opens its settings.
+; - Where Tessiva is installed for every user (tessiva-VERSION-x64.msi), Windows'
+;   IniFileMapping takes every Tessiva.ini, in any folder, to the registry: a WriteINIStr of
+;   "path" here would replace the machine's folder under HKLM for every user.
 Unicode true
 Target amd64-unicode
 RequestExecutionLevel user
@@ -25,6 +28,10 @@ SetCompressor /SOLID lzma
 !endif
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessiva"
+!define MAPPING_KEY "SOFTWARE\Microsoft\Windows NT\CurrentVersion\IniFileMapping\Tessiva.ini"
+; The exit status of a run that refuses to install beside the machine's Tessiva: Windows
+; Installer's "another version of this product is already installed".
+!define ALREADY_INSTALLED 1638
 !define DESKTOP_KEY "Control Panel\Desktop"
 ; SystemParametersInfoW's actions, and its flags that store the change and tell every window.
 !define SPI_GETSCREENSAVETIMEOUT 14
@@ -120,6 +127,22 @@ Section "Tessiva"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
+
+; The machine's Tessiva serves this user already, and an install of the user's own would
+; write through the mapping: nothing is installed, with a message, or just the exit status
+; when silent.
+Function .onInit
+  SetRegView 64
+  ClearErrors
+  EnumRegKey $0 HKLM "${MAPPING_KEY}" 0
+  EnumRegValue $1 HKLM "${MAPPING_KEY}" 0
+  SetRegView default
+  ${If} "$0$1" != ""
+    MessageBox MB_OK|MB_ICONINFORMATION "Tessiva is already installed on this computer for every user.$\r$\n$\r$\nChoose $\"Tessiva$\" in the Screen Saver settings. Your administrator installs and removes it." /SD IDOK
+    SetErrorLevel ${ALREADY_INSTALLED}
+    Quit
+  ${EndIf}
+FunctionEnd
 
 ; An interactive install ends with the Screen Saver settings, Tessiva selected, if the user
 ; wants them; a silent one opens nothing.

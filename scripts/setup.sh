@@ -29,14 +29,14 @@ build=(
 )
 windows=(
   # The Windows build (preset windows): mingw-w64 with POSIX threads and GoogleTest's sources
-  # to build for it; its installer.
-  g++-mingw-w64-x86-64-posix googletest nsis
+  # to build for it; its installers: NSIS's per user, wixl's MSI per machine.
+  g++-mingw-w64-x86-64-posix googletest nsis wixl
 )
 test=(
   libgtest-dev libgmock-dev
   xvfb openbox xdotool x11-utils imagemagick ffmpeg locales
-  # 64-bit Wine runs the Windows build's tests.
-  wine wine64
+  # 64-bit Wine runs the Windows build's tests; msitools' msiinfo reads the MSI back.
+  wine wine64 msitools
   # Wine's DirectShow plays through the host's GStreamer; MPEG-1 program streams need its
   # mpegpsdemux, which is in the "bad" set (tests/windows/dshow).
   gstreamer1.0-plugins-bad

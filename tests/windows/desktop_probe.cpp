@@ -5,10 +5,14 @@
 //   desktop_probe.exe name FILE      "<string 1>|<ProductName>|<FileVersion>" of FILE, as the
 //                                    Display settings and Explorer read them
 //   desktop_probe.exe display W H    changes the screen's size, as the Display settings do
+//   desktop_probe.exe checked TITLE TEXT
+//                                    0, 1 or 2: the state of the check box TEXT in the shown
+//                                    window TITLE (another process's), as the box itself says
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -42,6 +46,32 @@ std::wstring names(const wchar_t* file) {
     return saverName + L"|" + versionString(block, L"ProductName") + L"|" + versionString(block, L"FileVersion");
 }
 
+// The state of the check box TEXT in a shown top-level window TITLE of any process; -1 while
+// there is none.
+struct CheckSearch {
+    const wchar_t* title;
+    const wchar_t* text;
+    int state;
+};
+
+BOOL CALLBACK searchWindow(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<CheckSearch*>(parameter);
+    wchar_t title[256] = {};
+    if (!IsWindowVisible(window) || GetWindowTextW(window, title, 256) == 0 || std::wcscmp(title, search.title) != 0) {
+        return TRUE;
+    }
+    const HWND box = FindWindowExW(window, nullptr, L"BUTTON", search.text);
+    if (box == nullptr) return TRUE;
+    search.state = static_cast<int>(SendMessageW(box, BM_GETCHECK, 0, 0));
+    return FALSE;
+}
+
+int checkState(const wchar_t* title, const wchar_t* text) {
+    CheckSearch search{title, text, -1};
+    EnumWindows(searchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.state;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -66,6 +96,10 @@ int wmain(int argc, wchar_t** argv) {
         mode.dmPelsHeight = static_cast<DWORD>(_wtoi(argv[3]));
         mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         if (ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) return 1;
+    } else if (command == L"checked" && argc == 4) {
+        const int state = checkState(argv[2], argv[3]);
+        if (state < 0) return 1;
+        std::printf("%d\n", state);
     } else {
         return 2;
     }
