@@ -71,25 +71,24 @@ check "make install's script installs for the user" $installed "$(cat "$HOME/ins
 # With the caches a user who has logged in before has.
 u gst-inspect-1.0 >/dev/null 2>&1
 
-activate() {
-    local start
-    start=$(now_ms)
+# Tells the daemon to activate or deactivate, as its own command does.
+tell() {
     case "$daemon" in
-        xscreensaver) u xscreensaver-command -activate >/dev/null 2>&1 ;;
-        mate) u mate-screensaver-command --activate >/dev/null 2>&1 ;;
+        xscreensaver) u xscreensaver-command "-$1" >/dev/null 2>&1 ;;
+        mate) u mate-screensaver-command "--$1" >/dev/null 2>&1 ;;
     esac
+}
+activate() {
+    activated=$(now_ms)
+    tell activate
     wait_for 15 plays "$primary"
     shown=$?
-    took=$(($(now_ms) - start))
-    activated=$start
+    took=$(($(now_ms) - activated))
 }
 deactivate() {
     local start
     start=$(now_ms)
-    case "$daemon" in
-        xscreensaver) u xscreensaver-command -deactivate >/dev/null 2>&1 ;;
-        mate) u mate-screensaver-command --deactivate >/dev/null 2>&1 ;;
-    esac
+    tell deactivate
     wait_for 3 no_savers
     gone=$?
     gone_in=$(($(now_ms) - start))
